@@ -1,0 +1,167 @@
+#include "app/main_window.h"
+
+#include <QComboBox>
+#include <QEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTimer>
+
+#include "app/spin_edit.h"
+
+namespace vidideza {
+
+TForm1::TForm1(std::unique_ptr<Dialogs> dialogs, QWidget* parent)
+    : QWidget(parent),
+      dialogs_(std::move(dialogs)),
+      guard_(*dialogs_),
+      dispatcher_([this] {
+        // Called on a link thread: queue the hand-overs for the event loop of this window.
+        QMetaObject::invokeMethod(this, [this] { dispatcher_.RunPending(); },
+                                  Qt::QueuedConnection);
+      }),
+      ComPort1_(std::make_unique<TComPort>(dispatcher_)) {
+  dispatcher_.SetErrorSink([this](const std::exception_ptr& error) { guard_.Report(error); });
+  BuildControls();
+  SetTabOrder();
+  ConfigureComPort();
+  ConnectHandlers();
+}
+
+TForm1::~TForm1() {
+  // The receive thread may still hand events to this window: end it first.
+  ComPort1_.reset();
+}
+
+void TForm1::ConfigureComPort() {
+  TComPort& port = *ComPort1_;
+  port.SetDeviceName("COM1");
+  port.SetBaudRate(TBaudRate::br9600);
+  port.SetDataBits(TDataBits::db8);
+  port.SetParity(TParity::paNone);
+  port.SetStopBits(TStopBits::sb2);
+  port.FlowControl().SetDTR(TDTRFlowControl::dcDisable);
+  port.FlowControl().SetRTS(TRTSFlowControl::rcDisable);
+  port.FlowControl().SetXOnXOff(TXOnXOffFlowControl::xcDisable);
+  port.SetOnRxChar([this](TCustomComPort&) { ComPort1RxChar(); });
+}
+
+void TForm1::ConnectHandlers() {
+  const std::pair<QPushButton*, void (TForm1::*)()> clicks[] = {
+      {Button1, &TForm1::Button1Click}, {Button2, &TForm1::Button2Click},
+      {Button3, &TForm1::Button3Click}, {Button4, &TForm1::Button4Click},
+      {Button5, &TForm1::Button5Click}, {Button6, &TForm1::Button6Click},
+      {Button7, &TForm1::Button7Click}, {Button8, &TForm1::Button8Click},
+      {Button9, &TForm1::Button9Click}, {Button10, &TForm1::Button10Click}};
+  for (const auto& [button, handler] : clicks) {
+    connect(button, &QPushButton::clicked, this, Guarded(handler));
+  }
+  connect(AdvSpinEdit1, &QLineEdit::textChanged, this, Guarded(&TForm1::AdvSpinEdit1Change));
+  // Editable selectors: only what the user types or picks runs a handler, never text set by
+  // the program.
+  connect(ComboBox2->lineEdit(), &QLineEdit::textEdited, this, Guarded(&TForm1::ComboBox2Change));
+  connect(ComboBox2, &QComboBox::textActivated, this, Guarded(&TForm1::ComboBox2Change));
+  connect(ComboBox3->lineEdit(), &QLineEdit::textEdited, this, Guarded(&TForm1::ComboBox3Change));
+  connect(ComboBox3, &QComboBox::textActivated, this, Guarded(&TForm1::ComboBox3Change));
+  connect(ComboBox4, &QComboBox::activated, this, Guarded(&TForm1::ComboBox4Change));
+  for (QRadioButton* radio : AdvOfficeRadioButton) {
+    // Toggled on only: clicking the button that is already selected runs nothing.
+    connect(radio, &QRadioButton::toggled, this, [this](bool on) {
+      if (on) {
+        guard_.Run([this] { AdvOfficeRadioButtonClick(); });
+      }
+    });
+  }
+  connect(Edit11, &QLineEdit::textEdited, this, Guarded(&TForm1::Edit11Change));
+  Edit8->installEventFilter(this);
+  connect(Timer1, &QTimer::timeout, this, Guarded(&TForm1::Timer1Timer));
+  connect(Timer2, &QTimer::timeout, this, Guarded(&TForm1::Timer2Timer));
+  connect(Timer3, &QTimer::timeout, this, Guarded(&TForm1::Timer3Timer));
+  // A mouse pick of a tab first takes the focus to the tab row, so the old page's field runs
+  // its exit handler before the new page's show action.
+  connect(PageControl1->tabBar(), &QTabBar::tabBarClicked, this, [this](int index) {
+    if (index >= 0 && index != PageControl1->currentIndex()) {
+      PageControl1->tabBar()->setFocus(Qt::MouseFocusReason);
+    }
+  });
+  connect(PageControl1, &QTabWidget::currentChanged, this, &TForm1::PageControl1Change);
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == Edit8 && event->type() == QEvent::FocusOut) {
+    guard_.Run([this] { Edit8Exit(); });
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (!firstShown_) {
+    firstShown_ = true;
+    // The page becomes visible with the window; its show action follows once it is painted.
+    QTimer::singleShot(0, this, Guarded(&TForm1::TabSheet1Show));
+  }
+}
+
+// --- start-up and shutdown --------------------------------------------------------------
+
+void TForm1::FormCreate() {
+  guard_.Run([this] { ComPort1_->SetDeviceName(ToBytes(ComboBox3->currentText())); });
+}
+
+void TForm1::FormDestroy() {
+  guard_.Run([this] { ComPort1_->SetActive(false); });
+}
+
+// --- page switching ---------------------------------------------------------------------
+
+void TForm1::PageControl1Change(int index) {
+  guard_.Run([this, index] {
+    if (index == 0) {
+      TabSheet1Show();
+    } else {
+      TabSheet2Show();
+    }
+  });
+}
+
+void TForm1::TabSheet1Show() { ComPort1_->SetActive(true); }
+
+void TForm1::TabSheet2Show() { ComPort1_->SetActive(false); }
+
+void TForm1::ComboBox3Change() {
+  ComPort1_->SetActive(false);
+  ComPort1_->SetDeviceName(ToBytes(ComboBox3->currentText()));
+  ComPort1_->SetActive(true);
+}
+
+// --- command console --------------------------------------------------------------------
+
+void TForm1::Button1Click() {}
+void TForm1::Button3Click() {}
+void TForm1::Button4Click() {}
+void TForm1::Button5Click() {}
+void TForm1::Button6Click() {}
+void TForm1::Button7Click() {}
+void TForm1::Button2Click() { Memo1->clear(); }
+void TForm1::Button8Click() {}
+void TForm1::Button9Click() {}
+void TForm1::AdvSpinEdit1Change() {}
+void TForm1::ComboBox2Change() {}
+void TForm1::AdvOfficeRadioButtonClick() {}
+void TForm1::ComPort1RxChar() {}
+
+// --- QVX-NET page -----------------------------------------------------------------------
+
+void TForm1::Edit8Exit() {}
+void TForm1::Edit11Change() {}
+void TForm1::Button10Click() {}
+void TForm1::ComboBox4Change() {}
+void TForm1::Timer1Timer() {}
+void TForm1::Timer2Timer() {}
+void TForm1::Timer3Timer() {}
+
+}  // namespace vidideza

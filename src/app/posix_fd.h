@@ -1,0 +1,51 @@
+#pragma once
+
+#include <unistd.h>
+
+#include <utility>
+
+namespace vidideza {
+
+// Owns one POSIX file descriptor.
+class UniqueFd {
+ public:
+  UniqueFd() = default;
+  explicit UniqueFd(int fd) : fd_(fd) {}
+  UniqueFd(UniqueFd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+  UniqueFd& operator=(UniqueFd&& other) noexcept {
+    if (this != &other) {
+      Reset(std::exchange(other.fd_, -1));
+    }
+    return *this;
+  }
+  UniqueFd(const UniqueFd&) = delete;
+  UniqueFd& operator=(const UniqueFd&) = delete;
+  ~UniqueFd() { Reset(); }
+
+  int get() const { return fd_; }
+  bool valid() const { return fd_ >= 0; }
+  void Reset(int fd = -1) {
+    if (fd_ >= 0) {
+      ::close(fd_);
+    }
+    fd_ = fd;
+  }
+
+ private:
+  int fd_ = -1;
+};
+
+// A wake-up channel for a thread blocked in poll(): Signal() from any thread makes fd()
+// readable until Clear().
+class WakeChannel {
+ public:
+  WakeChannel();
+  int fd() const { return fd_.get(); }
+  void Signal() const;
+  void Clear() const;
+
+ private:
+  UniqueFd fd_;
+};
+
+}  // namespace vidideza

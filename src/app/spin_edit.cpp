@@ -1,0 +1,86 @@
+#include "app/spin_edit.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QToolButton>
+#include <algorithm>
+
+#include "app/message_boxes.h"
+#include "console/spin_value.h"
+
+namespace vidideza {
+
+namespace {
+
+QToolButton* MakeArrowButton(Qt::ArrowType arrow, QWidget* parent) {
+  auto* button = new QToolButton(parent);
+  button->setArrowType(arrow);
+  button->setFocusPolicy(Qt::NoFocus);
+  button->setAutoRepeat(true);
+  button->setCursor(Qt::ArrowCursor);
+  return button;
+}
+
+bool IsAccepted(const QString& typed) {
+  return std::all_of(typed.begin(), typed.end(), [](QChar c) {
+    return c.isDigit() || c == QLatin1Char('+') || c == QLatin1Char('-');
+  });
+}
+
+}  // namespace
+
+TAdvSpinEdit::TAdvSpinEdit(int minimum, int maximum, QWidget* parent)
+    : QLineEdit(parent),
+      minimum_(minimum),
+      maximum_(maximum),
+      up_(MakeArrowButton(Qt::UpArrow, this)),
+      down_(MakeArrowButton(Qt::DownArrow, this)) {
+  connect(up_, &QToolButton::clicked, this, [this] { Step(1); });
+  connect(down_, &QToolButton::clicked, this, [this] { Step(-1); });
+}
+
+int TAdvSpinEdit::Value() const { return SpinTextValue(ToBytes(text())); }
+
+void TAdvSpinEdit::Step(int delta) {
+  const long long stepped = static_cast<long long>(Value()) + delta;
+  setText(QString::number(std::clamp<long long>(stepped, minimum_, maximum_)));
+}
+
+void TAdvSpinEdit::keyPressEvent(QKeyEvent* event) {
+  switch (event->key()) {
+    case Qt::Key_Up: Step(1); return;
+    case Qt::Key_Down: Step(-1); return;
+    case Qt::Key_PageUp: Step(10); return;
+    case Qt::Key_PageDown: Step(-10); return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: QApplication::beep(); return;
+    default: break;
+  }
+  const QString typed = event->text();
+  const bool printable = !typed.isEmpty() && typed.at(0).isPrint();
+  if (printable && (event->modifiers() & Qt::ControlModifier) == 0 && !IsAccepted(typed)) {
+    QApplication::beep();
+    return;
+  }
+  QLineEdit::keyPressEvent(event);
+}
+
+void TAdvSpinEdit::focusOutEvent(QFocusEvent* event) {
+  QLineEdit::focusOutEvent(event);
+  if (const auto number = SpinTextNumber(ToBytes(text()))) {
+    if (*number < minimum_ || *number > maximum_) {
+      setText(QString::number(std::clamp(*number, minimum_, maximum_)));
+    }
+  }
+}
+
+void TAdvSpinEdit::resizeEvent(QResizeEvent* event) {
+  QLineEdit::resizeEvent(event);
+  const int buttonWidth = std::max(12, height() / 3);
+  const int half = height() / 2;
+  up_->setGeometry(width() - buttonWidth, 0, buttonWidth, half);
+  down_->setGeometry(width() - buttonWidth, half, buttonWidth, height() - half);
+  setTextMargins(0, 0, buttonWidth, 0);
+}
+
+}  // namespace vidideza

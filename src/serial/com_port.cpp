@@ -1,0 +1,420 @@
+#include "serial/com_port.h"
+
+#include <system_error>
+#include <utility>
+
+#include "serial/com_thread.h"
+
+namespace vidideza {
+
+// --- setting objects ---------------------------------------------------------------------
+
+void TFlowControl::SetDTR(TDTRFlowControl value) {
+  dtr_ = value;
+  port_.ApplyLineSettings();
+}
+void TFlowControl::SetRTS(TRTSFlowControl value) {
+  rts_ = value;
+  port_.ApplyLineSettings();
+}
+void TFlowControl::SetXOnXOff(TXOnXOffFlowControl value) {
+  xOnXOff_ = value;
+  port_.ApplyLineSettings();
+}
+void TFlowControl::SetXOnLimit(std::uint16_t value) {
+  xOnLimit_ = value;
+  port_.ApplyLineSettings();
+}
+void TFlowControl::SetXOffLimit(std::uint16_t value) {
+  xOffLimit_ = value;
+  port_.ApplyLineSettings();
+}
+
+void TCharacters::Set(Which which, std::uint8_t value) {
+  values_[static_cast<int>(which)] = value;
+  port_.ApplyLineSettings();
+}
+
+void TBufferSizes::SetInput(std::int32_t bytes) {
+  values_.input = bytes;
+  port_.ApplyBufferSizes();
+}
+void TBufferSizes::SetOutput(std::int32_t bytes) {
+  values_.output = bytes;
+  port_.ApplyBufferSizes();
+}
+
+void TTimeouts::Set(const TimeoutSettings& values) {
+  values_ = values;
+  port_.ApplyTimeouts();
+}
+
+// --- the port ----------------------------------------------------------------------------
+
+TCustomComPort::TCustomComPort(UiDispatcher& ui) : ui_(ui) {}
+
+TCustomComPort::~TCustomComPort() {
+  try {
+    CloseSequence();
+  } catch (const EComError&) {
+    // Nobody is left to show it; the handle and thread are released regardless.
+  }
+}
+
+void TCustomComPort::SetActive(bool active) {
+  if (!loading_ && active != Active()) {
+    if (active) {
+      Open();
+    } else {
+      Close();
+    }
+  }
+  storedActive_ = active;
+}
+
+void TCustomComPort::EndLoading() {
+  loading_ = false;
+  if (storedActive_ != Active()) {
+    SetActive(storedActive_);
+  }
+}
+
+void TCustomComPort::Open() {
+  if (Active()) {
+    return;
+  }
+  if (BeforeOpen) {
+    BeforeOpen(*this);
+  }
+  DoOpen();
+  if (Active() && AfterOpen) {
+    AfterOpen(*this);
+  }
+}
+
+void TCustomComPort::Close() {
+  const bool wasOpen = Active();
+  if (wasOpen && BeforeClose) {
+    BeforeClose(*this);
+  }
+  CloseSequence();
+  if (wasOpen && !Active() && AfterClose) {
+    AfterClose(*this);
+  }
+}
+
+void TCustomComPort::DoOpen() {
+  CloseSequence();
+  try {
+    try {
+      device_ = OpenSerialDevice(deviceName_);
+    } catch (const EComError& error) {
+      Raise(error);
+    }
+    PurgeInput();
+    PurgeOutput();
+    ApplyBufferSizes();
+    ApplyLineSettings();
+    ApplyTimeouts();
+    try {
+      thread_ = std::make_unique<TComThread>(*this, *device_, ui_, static_cast<bool>(onRxChar_));
+    } catch (const std::system_error&) {
+      Raise(EComError(kNoThreadText, 0));
+    }
+  } catch (...) {
+    CloseSequence();
+    throw;
+  }
+}
+
+void TCustomComPort::CloseSequence() {
+  if (device_) {
+    // A vanished device or a transfer cut short by the purge must not keep the port from
+    // closing; the unsent output is discarded either way.
+    try {
+      device_->PurgeInput();
+      device_->PurgeOutput();
+    } catch (const EComError&) {
+    }
+    try {
+      FinishRead();
+    } catch (const EComError&) {
+    }
+    try {
+      FinishWrite();
+    } catch (const EComError&) {
+    }
+  }
+  if (thread_) {
+    thread_->Stop();
+    thread_.reset();
+  }
+  device_.reset();
+}
+
+void TCustomComPort::Raise(const EComError& error) {
+  TComAction action = TComAction::caFail;
+  if (OnError) {
+    OnError(*this, error, action);
+  }
+  if (action == TComAction::caAbort) {
+    throw EAbort();
+  }
+  throw error;
+}
+
+void TCustomComPort::CheckOpen() const {
+  if (!device_) {
+    const_cast<TCustomComPort*>(this)->Raise(EComError(kClosedPortText, 0));
+  }
+}
+
+void TCustomComPort::ChangeWhileClosed() {
+  if (Active()) {
+    Raise(EComError(kOpenPortText, 0));
+  }
+}
+
+void TCustomComPort::SetDeviceName(const std::string& name) {
+  if (name != deviceName_) {
+    ChangeWhileClosed();
+    deviceName_ = name;
+  }
+}
+
+void TCustomComPort::SetSynchronizeEvents(bool value) {
+  if (value != synchronizeEvents_) {
+    ChangeWhileClosed();
+    synchronizeEvents_ = value;
+  }
+}
+
+void TCustomComPort::SetPriorityClass(TPriorityClass value) {
+  if (value != priorityClass_) {
+    ChangeWhileClosed();
+    priorityClass_ = value;
+  }
+}
+
+void TCustomComPort::SetBaudRate(TBaudRate value) {
+  if (value != baudRate_) {
+    baudRate_ = value;
+    ApplyLineSettings();
+  }
+}
+
+int TCustomComPort::CustomBaudRate() const {
+  return baudRate_ == TBaudRate::brCustom ? customBaudRate_ : BaudRateValue(baudRate_);
+}
+
+void TCustomComPort::SetCustomBaudRate(int value) {
+  if (value != CustomBaudRate()) {
+    customBaudRate_ = value;
+    baudRate_ = TBaudRate::brCustom;
+    ApplyLineSettings();
+  }
+}
+
+void TCustomComPort::SetDataBits(TDataBits value) {
+  if (value != dataBits_) {
+    dataBits_ = value;
+    ApplyLineSettings();
+  }
+}
+
+void TCustomComPort::SetParity(TParity value) {
+  if (value != parity_) {
+    parity_ = value;
+    ApplyLineSettings();
+  }
+}
+
+void TCustomComPort::SetStopBits(TStopBits value) {
+  if (value != stopBits_) {
+    stopBits_ = value;
+    ApplyLineSettings();
+  }
+}
+
+void TCustomComPort::SetOptions(std::uint32_t value) {
+  if (value != options_) {
+    options_ = value;
+    ApplyLineSettings();
+  }
+}
+
+LineSettings TCustomComPort::CurrentLineSettings() const {
+  LineSettings s;
+  s.baudRate = baudRate_ == TBaudRate::brCustom ? customBaudRate_ : BaudRateValue(baudRate_);
+  s.dataBits = dataBits_;
+  s.parity = parity_;
+  s.stopBits = stopBits_;
+  s.dtr = flowControl_.DTR();
+  s.rts = flowControl_.RTS();
+  s.xOnXOff = flowControl_.XOnXOff();
+  s.xOnLimit = flowControl_.XOnLimit();
+  s.xOffLimit = flowControl_.XOffLimit();
+  s.xOnChar = characters_.Get(TCharacters::Which::XOn);
+  s.xOffChar = characters_.Get(TCharacters::Which::XOff);
+  s.errorChar = characters_.Get(TCharacters::Which::Error);
+  s.eofChar = characters_.Get(TCharacters::Which::Eof);
+  s.eventChar = characters_.Get(TCharacters::Which::Event);
+  s.options = options_;
+  return s;
+}
+
+void TCustomComPort::ApplyLineSettings() {
+  if (!device_) {
+    return;
+  }
+  try {
+    device_->ApplyLineSettings(CurrentLineSettings());
+  } catch (const EComError& error) {
+    Raise(error);
+  }
+}
+
+void TCustomComPort::ApplyBufferSizes() {
+  if (device_) {
+    device_->ApplyBufferSizes(bufferSizes_.Values());
+  }
+}
+
+void TCustomComPort::ApplyTimeouts() {
+  if (device_) {
+    device_->ApplyTimeouts(timeouts_.Values());
+  }
+}
+
+void TCustomComPort::SetOnRxChar(PortEvent handler) {
+  onRxChar_ = std::move(handler);
+  ApplyEventMask();
+}
+
+void TCustomComPort::ApplyEventMask() {
+  if (thread_) {
+    thread_->SetWatchInput(static_cast<bool>(onRxChar_));
+  }
+}
+
+void TCustomComPort::HandleDeviceEvents() {
+  if (onRxChar_) {
+    onRxChar_(*this);
+  }
+}
+
+void TCustomComPort::CheckErrorState() const { CheckOpen(); }
+
+std::int32_t TCustomComPort::InputCount() {
+  CheckErrorState();
+  try {
+    return device_->InputCount();
+  } catch (const EComError& error) {
+    Raise(error);
+  }
+}
+
+std::uint32_t TCustomComPort::ModemStatus() {
+  CheckOpen();
+  try {
+    return device_->ModemStatus();
+  } catch (const EComError& error) {
+    Raise(error);
+  }
+}
+
+void TCustomComPort::FinishRead() {
+  if (device_->ReadInProgress() || pendingReadCount_ > 0) {
+    std::size_t moved = 0;
+    try {
+      moved = device_->FinishRead();
+    } catch (const EComError& error) {
+      pendingReadCount_ = 0;
+      Raise(error);
+    }
+    if (moved < static_cast<std::size_t>(std::exchange(pendingReadCount_, 0))) {
+      Raise(EComError(kTimeoutText, 0));
+    }
+  }
+}
+
+void TCustomComPort::FinishWrite() {
+  if (device_->WriteInProgress() || pendingWriteCount_ > 0) {
+    std::size_t moved = 0;
+    try {
+      moved = device_->FinishWrite();
+    } catch (const EComError& error) {
+      pendingWriteCount_ = 0;
+      Raise(error);
+    }
+    if (moved < static_cast<std::size_t>(std::exchange(pendingWriteCount_, 0))) {
+      Raise(EComError(kTimeoutText, 0));
+    }
+  }
+}
+
+void TCustomComPort::Read(char* buffer, std::int32_t count, bool wait) {
+  CheckOpen();
+  FinishRead();
+  CheckErrorState();
+  pendingReadCount_ = count;
+  if (count > 0) {
+    device_->StartRead(buffer, static_cast<std::size_t>(count));
+    if (wait) {
+      FinishRead();
+    }
+  } else {
+    pendingReadCount_ = 0;
+  }
+}
+
+void TCustomComPort::Write(const char* buffer, std::int32_t count, bool wait) {
+  CheckOpen();
+  FinishWrite();
+  CheckErrorState();
+  pendingWriteCount_ = count;
+  if (count > 0) {
+    device_->StartWrite(std::string(buffer, static_cast<std::size_t>(count)));
+    if (wait) {
+      FinishWrite();
+    }
+  } else {
+    pendingWriteCount_ = 0;
+  }
+}
+
+std::string TCustomComPort::ReadText() {
+  CheckOpen();
+  FinishRead();
+  std::string text(static_cast<std::size_t>(InputCount()), '\0');
+  if (!text.empty()) {
+    Read(text.data(), static_cast<std::int32_t>(text.size()), true);
+  }
+  return text;
+}
+
+void TCustomComPort::WriteText(const std::string& text) {
+  Write(text.data(), static_cast<std::int32_t>(text.size()), false);
+}
+
+void TCustomComPort::PurgeInput() {
+  if (device_) {
+    try {
+      device_->PurgeInput();
+    } catch (const EComError& error) {
+      Raise(error);
+    }
+  }
+}
+
+void TCustomComPort::PurgeOutput() {
+  if (device_) {
+    try {
+      device_->PurgeOutput();
+    } catch (const EComError& error) {
+      Raise(error);
+    }
+  }
+}
+
+}  // namespace vidideza

@@ -1,0 +1,187 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/ui_dispatcher.h"
+#include "serial/com_error.h"
+#include "serial/com_settings.h"
+#include "serial/serial_device.h"
+
+namespace vidideza {
+
+class TCustomComPort;
+class TComThread;
+
+// Flow-control settings; a change re-applies the line settings of an open port.
+class TFlowControl {
+ public:
+  explicit TFlowControl(TCustomComPort& port) : port_(port) {}
+  TDTRFlowControl DTR() const { return dtr_; }
+  TRTSFlowControl RTS() const { return rts_; }
+  TXOnXOffFlowControl XOnXOff() const { return xOnXOff_; }
+  std::uint16_t XOnLimit() const { return xOnLimit_; }
+  std::uint16_t XOffLimit() const { return xOffLimit_; }
+  void SetDTR(TDTRFlowControl value);
+  void SetRTS(TRTSFlowControl value);
+  void SetXOnXOff(TXOnXOffFlowControl value);
+  void SetXOnLimit(std::uint16_t value);
+  void SetXOffLimit(std::uint16_t value);
+
+ private:
+  TCustomComPort& port_;
+  TDTRFlowControl dtr_ = TDTRFlowControl::dcDefault;
+  TRTSFlowControl rts_ = TRTSFlowControl::rcDefault;
+  TXOnXOffFlowControl xOnXOff_ = TXOnXOffFlowControl::xcDefault;
+  std::uint16_t xOnLimit_ = 0;
+  std::uint16_t xOffLimit_ = 0;
+};
+
+// The five special characters; a change re-applies the line settings of an open port.
+class TCharacters {
+ public:
+  enum class Which { XOn, XOff, Error, Eof, Event };
+  explicit TCharacters(TCustomComPort& port) : port_(port) {}
+  std::uint8_t Get(Which which) const { return values_[static_cast<int>(which)]; }
+  void Set(Which which, std::uint8_t value);
+
+ private:
+  TCustomComPort& port_;
+  std::uint8_t values_[5] = {0x11, 0x13, 0, 0, 0};
+};
+
+class TBufferSizes {
+ public:
+  explicit TBufferSizes(TCustomComPort& port) : port_(port) {}
+  const BufferSizeSettings& Values() const { return values_; }
+  void SetInput(std::int32_t bytes);
+  void SetOutput(std::int32_t bytes);
+
+ private:
+  TCustomComPort& port_;
+  BufferSizeSettings values_;
+};
+
+class TTimeouts {
+ public:
+  explicit TTimeouts(TCustomComPort& port) : port_(port) {}
+  const TimeoutSettings& Values() const { return values_; }
+  void Set(const TimeoutSettings& values);
+
+ private:
+  TCustomComPort& port_;
+  TimeoutSettings values_;
+};
+
+// The serial-port component: all state and work of the link. Used on the UI thread only;
+// its receive thread hands each characters-received event over to the UI thread.
+class TCustomComPort {
+ public:
+  using PortEvent = std::function<void(TCustomComPort&)>;
+  using ErrorEvent = std::function<void(TCustomComPort&, const EComError&, TComAction&)>;
+
+  explicit TCustomComPort(UiDispatcher& ui);
+  TCustomComPort(const TCustomComPort&) = delete;
+  TCustomComPort& operator=(const TCustomComPort&) = delete;
+  virtual ~TCustomComPort();
+
+  bool Active() const { return device_ != nullptr; }
+  void SetActive(bool active);
+  // While loading, SetActive only stores the value; EndLoading applies it.
+  void BeginLoading() { loading_ = true; }
+  void EndLoading();
+  void Open();
+  void Close();
+
+  const std::string& DeviceName() const { return deviceName_; }
+  void SetDeviceName(const std::string& name);
+  bool SynchronizeEvents() const { return synchronizeEvents_; }
+  void SetSynchronizeEvents(bool value);
+  TPriorityClass PriorityClass() const { return priorityClass_; }
+  void SetPriorityClass(TPriorityClass value);
+
+  TBaudRate BaudRate() const { return baudRate_; }
+  void SetBaudRate(TBaudRate value);
+  int CustomBaudRate() const;
+  void SetCustomBaudRate(int value);
+  TDataBits DataBits() const { return dataBits_; }
+  void SetDataBits(TDataBits value);
+  TParity Parity() const { return parity_; }
+  void SetParity(TParity value);
+  TStopBits StopBits() const { return stopBits_; }
+  void SetStopBits(TStopBits value);
+  std::uint32_t Options() const { return options_; }
+  void SetOptions(std::uint32_t value);
+
+  TFlowControl& FlowControl() { return flowControl_; }
+  TCharacters& Characters() { return characters_; }
+  TBufferSizes& BufferSizes() { return bufferSizes_; }
+  TTimeouts& Timeouts() { return timeouts_; }
+
+  std::int32_t InputCount();
+  std::uint32_t ModemStatus();
+  void Read(char* buffer, std::int32_t count, bool wait);
+  void Write(const char* buffer, std::int32_t count, bool wait);
+  std::string ReadText();
+  void WriteText(const std::string& text);
+  void PurgeInput();
+  void PurgeOutput();
+
+  // Attaching or detaching OnRxChar rebuilds the event mask of an open port.
+  void SetOnRxChar(PortEvent handler);
+  PortEvent BeforeOpen, AfterOpen, BeforeClose, AfterClose;
+  ErrorEvent OnError;
+
+  // The receive thread's event handling, run on the UI thread.
+  void HandleDeviceEvents();
+  // Re-applies the line settings when open (used by the setting objects).
+  void ApplyLineSettings();
+  void ApplyBufferSizes();
+  void ApplyTimeouts();
+
+ protected:
+  // The open sequence; a descendant may replace it.
+  virtual void DoOpen();
+
+ private:
+  void CloseSequence();
+  void ApplyEventMask();
+  void CheckOpen() const;
+  void CheckErrorState() const;
+  void FinishRead();
+  void FinishWrite();
+  [[noreturn]] void Raise(const EComError& error);
+  LineSettings CurrentLineSettings() const;
+  void ChangeWhileClosed();
+
+  UiDispatcher& ui_;
+  bool storedActive_ = false;
+  bool loading_ = false;
+  std::unique_ptr<SerialDevice> device_;
+  std::unique_ptr<TComThread> thread_;
+  std::int32_t pendingReadCount_ = 0;
+  std::int32_t pendingWriteCount_ = 0;
+  int customBaudRate_ = 0;
+  std::string deviceName_ = "COM2";
+  TBaudRate baudRate_ = TBaudRate::brDefault;
+  TDataBits dataBits_ = TDataBits::dbDefault;
+  TParity parity_ = TParity::paDefault;
+  TStopBits stopBits_ = TStopBits::sbDefault;
+  std::uint32_t options_ = 0;
+  TPriorityClass priorityClass_ = TPriorityClass::pcDefault;
+  bool synchronizeEvents_ = true;
+  TFlowControl flowControl_{*this};
+  TCharacters characters_{*this};
+  TBufferSizes bufferSizes_{*this};
+  TTimeouts timeouts_{*this};
+  PortEvent onRxChar_;
+};
+
+class TComPort final : public TCustomComPort {
+ public:
+  using TCustomComPort::TCustomComPort;
+};
+
+}  // namespace vidideza

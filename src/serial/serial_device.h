@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "serial/com_settings.h"
+
+namespace vidideza {
+
+// What the receive thread's wait on the device saw.
+enum class DeviceEvent { kCharsReceived, kHangUp, kWoken };
+
+// One open serial device of the platform. Failing calls raise EComError with the OS's text
+// and error number. Reads and writes are overlapped: Start* returns at once, Finish* waits for
+// the transfer and returns how many bytes it moved.
+class SerialDevice {
+ public:
+  virtual ~SerialDevice() = default;
+
+  virtual void ApplyLineSettings(const LineSettings& settings) = 0;
+  virtual void ApplyBufferSizes(const BufferSizeSettings& sizes) = 0;
+  virtual void ApplyTimeouts(const TimeoutSettings& timeouts) = 0;
+
+  virtual void PurgeInput() = 0;
+  virtual void PurgeOutput() = 0;
+  virtual std::int32_t InputCount() = 0;
+  virtual std::uint32_t ModemStatus() = 0;
+
+  virtual void StartRead(char* buffer, std::size_t count) = 0;
+  virtual bool ReadInProgress() const = 0;
+  virtual std::size_t FinishRead() = 0;
+
+  virtual void StartWrite(std::string bytes) = 0;
+  virtual bool WriteInProgress() const = 0;
+  virtual std::size_t FinishWrite() = 0;
+
+  // Receive thread: blocks until characters arrive (when watchInput), the device goes away, or
+  // WakeWait is called from another thread.
+  virtual DeviceEvent WaitForEvent(bool watchInput) = 0;
+  virtual void WakeWait() = 0;
+};
+
+// Opens the named device exclusively, for reading and writing.
+std::unique_ptr<SerialDevice> OpenSerialDevice(const std::string& deviceName);
+
+// Port names the selector offers: "COM1" ... "COM9", then the serial devices present.
+std::vector<std::string> SerialPortNames();
+
+}  // namespace vidideza

@@ -1,0 +1,272 @@
+#include "serial/com_port.h"
+
+#include <gtest/gtest.h>
+#include <termios.h>
+
+#include <chrono>
+#include <ctime>
+#include <thread>
+
+#include "pseudo_terminal.h"
+#include "test_ui_loop.h"
+
+namespace vidideza {
+namespace {
+
+using std::chrono::milliseconds;
+
+// The line as the tool configures it: 9600 baud, 8N2, no flow control, DTR and RTS off.
+void ConfigureAsTool(TComPort& port, const std::string& device) {
+  port.SetDeviceName(device);
+  port.SetBaudRate(TBaudRate::br9600);
+  port.SetDataBits(TDataBits::db8);
+  port.SetParity(TParity::paNone);
+  port.SetStopBits(TStopBits::sb2);
+  port.FlowControl().SetDTR(TDTRFlowControl::dcDisable);
+  port.FlowControl().SetRTS(TRTSFlowControl::rcDisable);
+  port.FlowControl().SetXOnXOff(TXOnXOffFlowControl::xcDisable);
+}
+
+std::string AllByteValues() {
+  std::string bytes;
+  for (int i = 0; i < 256; ++i) {
+    bytes.push_back(static_cast<char>(i));
+  }
+  return bytes;
+}
+
+double ProcessCpuSeconds() {
+  timespec t{};
+  ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+}
+
+class ComPortTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(pty.ok()) << "no pseudo-terminal available"; }
+
+  PseudoTerminal pty;
+  TestUiLoop ui;
+  TComPort port{ui.dispatcher};
+};
+
+TEST_F(ComPortTest, OpenProgramsTheToolsLineSettings) {
+  // Start from a line set otherwise, as another program may have left it.
+  termios before{};
+  ASSERT_EQ(::tcgetattr(pty.slave(), &before), 0);
+  before.c_cflag |= PARENB | CRTSCTS;
+  before.c_iflag |= IXON | IXOFF;
+  before.c_lflag |= ICANON | ECHO;
+  ::cfsetspeed(&before, B4800);
+  ASSERT_EQ(::tcsetattr(pty.slave(), TCSANOW, &before), 0);
+
+  ConfigureAsTool(port, pty.path());
+  port.SetActive(true);
+  ASSERT_TRUE(port.Active());
+
+  // A pseudo-terminal always reports 8 data bits without parity; the rest is as programmed.
+  termios t{};
+  ASSERT_EQ(::tcgetattr(pty.master(), &t), 0);
+  EXPECT_EQ(::cfgetospeed(&t), B9600);
+  EXPECT_EQ(::cfgetispeed(&t), B9600);
+  EXPECT_NE(t.c_cflag & CSTOPB, 0U);
+  EXPECT_EQ(t.c_cflag & CRTSCTS, 0U);
+  EXPECT_EQ(t.c_iflag & (IXON | IXOFF), 0U);
+  EXPECT_EQ(t.c_lflag & (ICANON | ECHO | ISIG), 0U);
+  EXPECT_EQ(t.c_oflag & OPOST, 0U);
+}
+
+TEST_F(ComPortTest, DefaultSettingsLeaveTheDevicesValuesAlone) {
+  termios before{};
+  ASSERT_EQ(::tcgetattr(pty.slave(), &before), 0);
+  before.c_cflag &= ~CSTOPB;
+  before.c_iflag |= IXON;
+  ::cfsetspeed(&before, B4800);
+  ASSERT_EQ(::tcsetattr(pty.slave(), TCSANOW, &before), 0);
+
+  port.SetDeviceName(pty.path());
+  port.Open();
+  termios t{};
+  ASSERT_EQ(::tcgetattr(pty.master(), &t), 0);
+  EXPECT_EQ(::cfgetospeed(&t), B4800);
+  EXPECT_EQ(t.c_cflag & CSTOPB, 0U);
+  EXPECT_NE(t.c_iflag & IXON, 0U);
+
+  // A line setting changed while open is applied at once.
+  port.SetBaudRate(TBaudRate::br19200);
+  ASSERT_EQ(::tcgetattr(pty.master(), &t), 0);
+  EXPECT_EQ(::cfgetospeed(&t), B19200);
+}
+
+TEST_F(ComPortTest, EveryByteValueTravelsBothWaysUnchanged) {
+  ConfigureAsTool(port, pty.path());
+  std::string received;
+  port.SetOnRxChar([&](TCustomComPort& p) { received += p.ReadText(); });
+  port.Open();
+
+  port.WriteText(AllByteValues());
+  EXPECT_EQ(pty.Receive(256), AllByteValues());
+
+  pty.Send(AllByteValues());
+  ASSERT_TRUE(ui.PumpUntil([&] { return received.size() >= 256; }));
+  EXPECT_EQ(received, AllByteValues());
+  EXPECT_TRUE(ui.errors.empty());
+}
+
+TEST_F(ComPortTest, RxCharRunsOnTheUiThreadWhileTheReceiveThreadWaits) {
+  ConfigureAsTool(port, pty.path());
+  std::vector<std::thread::id> threads;
+  std::string received;
+  port.SetOnRxChar([&](TCustomComPort& p) {
+    threads.push_back(std::this_thread::get_id());
+    received += p.ReadText();
+  });
+  port.Open();
+  pty.Send("A000A,ON\n");
+  ASSERT_TRUE(ui.PumpUntil([&] { return received == "A000A,ON\n"; }));
+  ASSERT_FALSE(threads.empty());
+  for (const auto& id : threads) {
+    EXPECT_EQ(id, std::this_thread::get_id());
+  }
+}
+
+TEST_F(ComPortTest, ReadTextReturnsEmptyWhenNothingWaitsAndEmptyWriteSendsNothing) {
+  ConfigureAsTool(port, pty.path());
+  port.Open();
+  EXPECT_EQ(port.ReadText(), "");
+  EXPECT_NO_THROW(port.WriteText(""));
+  EXPECT_EQ(pty.Receive(1, milliseconds(100)), "");
+}
+
+TEST_F(ComPortTest, FailuresCarryTheirTextsAndCodes) {
+  const auto expectError = [](const std::function<void()>& action, const std::string& text,
+                              int code) {
+    try {
+      action();
+      ADD_FAILURE() << "no error, expected " << text;
+    } catch (const EComError& e) {
+      EXPECT_EQ(std::string(e.message()), text);
+      EXPECT_EQ(e.code(), code);
+    }
+  };
+
+  // Closed port.
+  expectError([&] { port.WriteText("x"); }, kClosedPortText, 0);
+  expectError([&] { (void)port.ReadText(); }, kClosedPortText, 0);
+  expectError([&] { (void)port.InputCount(); }, kClosedPortText, 0);
+
+  // A device that does not exist, twice: the port stays closed each time.
+  port.SetDeviceName("/dev/no-such-serial-device");
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    expectError([&] { port.SetActive(true); }, "No such file or directory", 2);
+    EXPECT_FALSE(port.Active());
+  }
+  port.SetDeviceName("ttyNoSuchAdapter");
+  expectError([&] { port.Open(); }, "No such file or directory", 2);
+
+  // A file that is no terminal.
+  port.SetDeviceName("/dev/null");
+  expectError([&] { port.Open(); }, "Inappropriate ioctl for device", 25);
+  EXPECT_FALSE(port.Active());
+
+  // Exclusive open: a second port on the same device is refused.
+  port.SetDeviceName(pty.path());
+  port.Open();
+  TComPort second(ui.dispatcher);
+  second.SetDeviceName(pty.path());
+  expectError([&] { second.Open(); }, "Device or resource busy", 16);
+  EXPECT_FALSE(second.Active());
+
+  // The name of an open port cannot change; the same name is no change.
+  EXPECT_NO_THROW(port.SetDeviceName(pty.path()));
+  expectError([&] { port.SetDeviceName("COM2"); }, kOpenPortText, 0);
+  EXPECT_EQ(port.DeviceName(), pty.path());
+
+  // Once closed, the device can be had again.
+  port.Close();
+  EXPECT_NO_THROW(second.Open());
+}
+
+TEST_F(ComPortTest, ActiveChangesOnlyWhenTheValueDiffers) {
+  int opened = 0;
+  int closed = 0;
+  port.AfterOpen = [&](TCustomComPort&) { ++opened; };
+  port.AfterClose = [&](TCustomComPort&) { ++closed; };
+  port.SetDeviceName(pty.path());
+  port.SetActive(false);
+  port.SetActive(true);
+  port.SetActive(true);
+  port.SetActive(false);
+  port.SetActive(false);
+  EXPECT_EQ(opened, 1);
+  EXPECT_EQ(closed, 1);
+}
+
+TEST_F(ComPortTest, WriteTextReturnsAtOnceAndASecondWriteWaitsForTheFirst) {
+  ConfigureAsTool(port, pty.path());
+  port.Open();
+  // More than the pseudo-terminal buffers, so the first write cannot finish until the unit reads.
+  const std::string first(1 << 20, 'a');
+  const std::string second = "second\n";
+
+  auto start = std::chrono::steady_clock::now();
+  port.WriteText(first);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, milliseconds(200));
+
+  std::string got;
+  std::thread unit([&] {
+    std::this_thread::sleep_for(milliseconds(300));
+    got = pty.Receive(first.size() + second.size(), milliseconds(10000));
+  });
+  start = std::chrono::steady_clock::now();
+  port.WriteText(second);
+  const auto waited = std::chrono::steady_clock::now() - start;
+  unit.join();
+  EXPECT_GE(waited, milliseconds(250));
+  EXPECT_EQ(got, first + second);
+}
+
+TEST_F(ComPortTest, CloseWhileAHandOverIsPendingRunsItAndDoesNotDeadlock) {
+  ConfigureAsTool(port, pty.path());
+  int calls = 0;
+  std::string seen = "unset";
+  port.SetOnRxChar([&](TCustomComPort& p) {
+    ++calls;
+    seen = p.ReadText();
+  });
+  port.Open();
+  pty.Send("pending\n");
+  // Let the receive thread block in its hand-over without the UI thread serving it.
+  std::this_thread::sleep_for(milliseconds(200));
+  port.Close();
+  EXPECT_FALSE(port.Active());
+  EXPECT_EQ(calls, 1);
+  EXPECT_EQ(seen, "");  // the close purged the input before the handler ran
+}
+
+TEST_F(ComPortTest, VanishedDeviceIsReportedOnceWithoutSpinningAndThePortCanReopen) {
+  ConfigureAsTool(port, pty.path());
+  std::string received;
+  port.SetOnRxChar([&](TCustomComPort& p) { received += p.ReadText(); });
+  port.Open();
+  pty.Send("partial");
+  ASSERT_TRUE(ui.PumpUntil([&] { return received == "partial"; }));
+
+  pty.Vanish();
+  const double cpuBefore = ProcessCpuSeconds();
+  ui.PumpFor(milliseconds(1000));
+  const double cpuUsed = ProcessCpuSeconds() - cpuBefore;
+  EXPECT_LT(cpuUsed, 0.2) << "the receive thread spins on a vanished device";
+  EXPECT_EQ(ui.errors, std::vector<std::string>{"Input/output error."});
+
+  EXPECT_NO_THROW(port.Close());
+  EXPECT_FALSE(port.Active());
+  PseudoTerminal replacement;
+  port.SetDeviceName(replacement.path());
+  EXPECT_NO_THROW(port.Open());
+  replacement.Send("again\n");
+  ASSERT_TRUE(ui.PumpUntil([&] { return received == "partialagain\n"; }));
+}
+
+}  // namespace
+}  // namespace vidideza
