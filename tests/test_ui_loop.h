@@ -34,16 +34,21 @@ class TestUiLoop {
                  std::chrono::milliseconds limit = std::chrono::milliseconds(5000)) {
     const auto deadline = std::chrono::steady_clock::now() + limit;
     for (;;) {
+      int seen = 0;
+      {
+        const std::lock_guard lock(mutex_);
+        seen = wakes_;
+      }
       dispatcher.RunPending();
       if (done()) {
         return true;
       }
-      std::unique_lock lock(mutex_);
-      if (woken_.wait_until(lock, deadline) == std::cv_status::timeout) {
-        lock.unlock();
-        dispatcher.RunPending();
-        return done();
+      if (std::chrono::steady_clock::now() >= deadline) {
+        return false;
       }
+      // Wake on a hand-over, or look again shortly: done() may turn true without one.
+      std::unique_lock lock(mutex_);
+      woken_.wait_for(lock, std::chrono::milliseconds(5), [&] { return wakes_ != seen; });
     }
   }
 

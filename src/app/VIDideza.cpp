@@ -5,6 +5,7 @@
 #include "app/error_box_text.h"
 #include "app/main_window.h"
 #include "app/program_icon.h"
+#include "app/termination_signals.h"
 
 int main(int argc, char* argv[]) {
   using namespace vidideza;
@@ -15,6 +16,7 @@ int main(int argc, char* argv[]) {
   QApplication::setWindowIcon(ProgramIcon());
 
   TForm1 form(std::make_unique<QtDialogs>(nullptr, title));
+  TerminationSignals endFromOutside([&form] { form.close(); });
   form.FormCreate();
   form.show();
   const int exitCode = QApplication::exec();

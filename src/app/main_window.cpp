@@ -10,6 +10,7 @@
 #include <QTabWidget>
 #include <QTimer>
 
+#include "app/settings_file.h"
 #include "app/spin_edit.h"
 
 namespace vidideza {
@@ -109,12 +110,28 @@ void TForm1::showEvent(QShowEvent* event) {
 // --- start-up and shutdown --------------------------------------------------------------
 
 void TForm1::FormCreate() {
-  guard_.Run([this] { ComPort1_->SetDeviceName(ToBytes(ComboBox3->currentText())); });
+  guard_.Run([this] {
+    const Settings settings = ReadSettings();
+    ComboBox3->setEditText(FromBytes(settings.comPort));
+    CardNr = settings.cardNr;
+    ComPort1_->SetDeviceName(ToBytes(ComboBox3->currentText()));
+    FillCardSelector();
+  });
+  // The log opens even when the adapter step failed: one missing network card must not make
+  // the whole console unusable.
+  guard_.Run([this] { Log.Open(); });
 }
 
 void TForm1::FormDestroy() {
-  guard_.Run([this] { ComPort1_->SetActive(false); });
+  guard_.Run([this] {
+    ComPort1_->SetActive(false);
+    WriteSettings({ToBytes(ComboBox3->currentText()), CardNr});
+  });
+  // Closed even after a refused settings write, so no line is lost.
+  guard_.Run([this] { Log.Close(); });
 }
+
+void TForm1::FillCardSelector() {}
 
 // --- page switching ---------------------------------------------------------------------
 

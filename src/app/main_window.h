@@ -5,6 +5,7 @@
 
 #include "app/handler_guard.h"
 #include "app/message_boxes.h"
+#include "app/traffic_log.h"
 #include "app/ui_dispatcher.h"
 #include "serial/com_port.h"
 
@@ -36,6 +37,7 @@ class TForm1 final : public QWidget {
   void FormDestroy();
 
   const TComPort& ComPort1() const { return *ComPort1_; }
+  const TrafficLog& TrafficLogFile() const { return Log; }
   // The factor by which the 96-dpi design figures are scaled here.
   double DesignScale() const { return scale_; }
 
@@ -56,6 +58,7 @@ class TForm1 final : public QWidget {
     return [this, handler] { guard_.Run([this, handler] { (this->*handler)(); }); };
   }
   void ConfigureComPort();
+  void FillCardSelector();
 
   // Page show actions and page switching.
   void PageControl1Change(int index);
@@ -94,6 +97,9 @@ class TForm1 final : public QWidget {
   UiDispatcher dispatcher_;
   std::unique_ptr<TComPort> ComPort1_;
   double scale_ = 1.0;
+  // Program-wide state held by the window.
+  std::int32_t CardNr = 0;  // never changed while the program runs
+  TrafficLog Log;
   bool firstShown_ = false;
 
   // Controls, owned by the window through Qt's parent ownership.

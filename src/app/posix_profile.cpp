@@ -1,0 +1,147 @@
+// Settings file access on POSIX systems. A write replaces the file through a temporary file
+// and a rename, so a crash or a full disk never leaves a cut settings file behind.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <optional>
+#include <vector>
+
+#include "app/ini_text.h"
+#include "app/posix_fd.h"
+#include "app/profile.h"
+
+namespace vidideza {
+
+namespace {
+
+constexpr mode_t kAnyWrite = S_IWUSR | S_IWGRP | S_IWOTH;
+
+// The whole file; nothing when it cannot be read, "" when it does not exist.
+std::optional<std::string> ReadWholeFile(const std::string& path) {
+  const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!fd.valid()) {
+    return errno == ENOENT ? std::optional<std::string>("") : std::nullopt;
+  }
+  std::string text;
+  char buffer[8192];
+  for (;;) {
+    const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
+    if (n == 0) {
+      return text;
+    }
+    if (n < 0) {
+      if (errno == EINTR) {
+        continue;
+      }
+      return std::nullopt;
+    }
+    text.append(buffer, static_cast<std::size_t>(n));
+  }
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+    if (n < 0) {
+      if (errno == EINTR) {
+        continue;
+      }
+      return false;
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return true;
+}
+
+std::string FolderOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+}
+
+// Write protection by the file's or folder's own mode, which holds for root as well.
+bool IsWriteProtected(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && (st.st_mode & kAnyWrite) == 0;
+}
+
+bool ReplaceFile(const std::string& path, std::string_view content) {
+  const std::string folder = FolderOf(path);
+  if (IsWriteProtected(path) || IsWriteProtected(folder)) {
+    return false;
+  }
+  struct stat old {};
+  const bool existed = ::stat(path.c_str(), &old) == 0;
+  std::string temp = path + ".XXXXXX";
+  std::vector<char> name(temp.begin(), temp.end());
+  name.push_back('\0');
+  const UniqueFd fd(::mkstemp(name.data()));
+  if (!fd.valid()) {
+    return false;
+  }
+  temp = name.data();
+  mode_t mode = 0666;
+  if (existed) {
+    mode = old.st_mode & 07777;
+  } else {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    mode &= ~mask;
+  }
+  const bool written = ::fchmod(fd.get(), mode) == 0 && WriteAll(fd.get(), content) &&
+                       ::fsync(fd.get()) == 0 && ::rename(temp.c_str(), path.c_str()) == 0;
+  if (!written) {
+    ::unlink(temp.c_str());
+    return false;
+  }
+  const UniqueFd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (dir.valid()) {
+    ::fsync(dir.get());
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string CurrentDirectory() {
+  std::vector<char> buffer(PATH_MAX);
+  while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
+    if (errno != ERANGE) {
+      return ".";
+    }
+    buffer.resize(buffer.size() * 2);
+  }
+  return buffer.data();
+}
+
+std::string PathInCurrentDirectory(std::string_view fileName) {
+  std::string dir = CurrentDirectory();
+  if (dir.empty() || dir.back() != '/') {
+    dir += '/';
+  }
+  return dir.append(fileName);
+}
+
+std::string GetPrivateProfileString(std::string_view section, std::string_view key,
+                                    std::string_view fallback, const std::string& path) {
+  const auto text = ReadWholeFile(path);
+  if (text) {
+    if (auto value = IniRead(*text, section, key)) {
+      return *value;
+    }
+  }
+  return std::string(fallback.substr(0, kMaxProfileValue));
+}
+
+bool WritePrivateProfileString(std::string_view section, std::string_view key,
+                               std::string_view value, const std::string& path) {
+  const auto text = ReadWholeFile(path);
+  if (!text) {
+    return false;  // what other programs wrote there could not be kept
+  }
+  return ReplaceFile(path, IniWrite(*text, section, key, value));
+}
+
+}  // namespace vidideza

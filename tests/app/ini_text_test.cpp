@@ -1,0 +1,91 @@
+#include "app/ini_text.h"
+
+#include <gtest/gtest.h>
+
+namespace vidideza {
+namespace {
+
+constexpr const char* kForeign =
+    "; written by the installer\r\n"
+    "[Other]\r\n"
+    "COMPort=keep me\r\n"
+    "\r\n"
+    "[serial]\r\n"
+    "  comport =  COM4  \r\n"
+    "Speed=9600\r\n"
+    "\r\n"
+    "[Network]\r\n"
+    "CardNr=2\r\n";
+
+TEST(IniRead, FindsKeysRegardlessOfCaseAndBlanks) {
+  const struct {
+    const char* section;
+    const char* key;
+    std::optional<std::string> value;
+  } rows[] = {
+      {"Serial", "COMPort", "COM4"}, {"SERIAL", "comport", "COM4"}, {"Other", "COMPort", "keep me"},
+      {"Network", "CardNr", "2"},    {"Serial", "CardNr", std::nullopt},
+      {"Missing", "Key", std::nullopt},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(IniRead(kForeign, row.section, row.key), row.value) << row.section << "/" << row.key;
+  }
+}
+
+TEST(IniRead, ValueRulesOfTheProfileFunctions) {
+  EXPECT_EQ(IniRead("[S]\nK=\"quoted value\"\n", "S", "K"), "quoted value");
+  EXPECT_EQ(IniRead("[S]\nK='x'\n", "S", "K"), "x");
+  EXPECT_EQ(IniRead("[S]\nK=\"half\n", "S", "K"), "\"half");
+  EXPECT_EQ(IniRead("[S]\nK=\n", "S", "K"), "");
+  EXPECT_EQ(IniRead("[S]\n;K=commented\n", "S", "K"), std::nullopt);
+  EXPECT_EQ(IniRead("[S]\nK=a=b\n", "S", "K"), "a=b");
+  EXPECT_EQ(IniRead("[S]\nK=first\n[S]\nK=second\n", "S", "K"), "first");
+  EXPECT_EQ(IniRead("[S]\nK=last line without end", "S", "K"), "last line without end");
+  EXPECT_EQ(IniRead("[S]\nK=" + std::string(5000, 'v') + "\n", "S", "K")->size(),
+            kMaxProfileValue);
+}
+
+TEST(IniWrite, ChangesOnlyTheKeyAndKeepsEverythingElse) {
+  const std::string changed = IniWrite(kForeign, "Serial", "COMPort", "COM12");
+  EXPECT_EQ(changed,
+            "; written by the installer\r\n"
+            "[Other]\r\n"
+            "COMPort=keep me\r\n"
+            "\r\n"
+            "[serial]\r\n"
+            "comport=COM12\r\n"
+            "Speed=9600\r\n"
+            "\r\n"
+            "[Network]\r\n"
+            "CardNr=2\r\n");
+  EXPECT_EQ(IniRead(changed, "Serial", "COMPort"), "COM12");
+}
+
+TEST(IniWrite, AddsMissingKeysAndSections) {
+  const struct {
+    const char* what;
+    const char* before;
+    const char* section;
+    const char* key;
+    const char* after;
+  } rows[] = {
+      {"new file", "", "Serial", "COMPort", "[Serial]\r\nCOMPort=V\r\n"},
+      {"key after the section's last entry", "[Serial]\nSpeed=1\n\n[Network]\nCardNr=0\n",
+       "serial", "COMPort", "[Serial]\nSpeed=1\nCOMPort=V\n\n[Network]\nCardNr=0\n"},
+      {"section at the end", "[A]\r\nx=1\r\n", "Network", "CardNr",
+       "[A]\r\nx=1\r\n[Network]\r\nCardNr=V\r\n"},
+      {"unterminated last line", "[A]\nx=1", "A", "y", "[A]\nx=1\ny=V\n"},
+      {"unterminated last line, new section", "[A]\nx=1", "B", "y", "[A]\nx=1\n[B]\ny=V\n"},
+      {"empty section at the end", "[A]\n", "A", "y", "[A]\ny=V\n"},
+      {"comment lines stay after the entries", "[A]\nx=1\n; note\n[B]\n", "A", "y",
+       "[A]\nx=1\ny=V\n; note\n[B]\n"},
+  };
+  for (const auto& row : rows) {
+    const std::string after = IniWrite(row.before, row.section, row.key, "V");
+    EXPECT_EQ(after, row.after) << row.what;
+    EXPECT_EQ(IniRead(after, row.section, row.key), "V") << row.what;
+  }
+}
+
+}  // namespace
+}  // namespace vidideza

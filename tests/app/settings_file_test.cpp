@@ -1,0 +1,102 @@
+#include "app/settings_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "app/exception.h"
+#include "test_temp_dir.h"
+
+namespace vidideza {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(Settings, MissingFileGivesDefaultsAndTheFirstWriteCreatesIt) {
+  const CurrentTempDir dir;
+  const Settings read = ReadSettings();
+  EXPECT_EQ(read.comPort, "COM1");
+  EXPECT_EQ(read.cardNr, 0);
+
+  WriteSettings({"COM3", 0});
+  EXPECT_EQ(FileText(dir.path() / "VIDideza.ini"), "[Serial]\r\nCOMPort=COM3\r\n[Network]\r\nCardNr=0\r\n");
+}
+
+TEST(Settings, CardNrConversion) {
+  const struct {
+    const char* text;
+    std::int32_t cardNr;
+  } rows[] = {
+      {"1", 1},   {"0x1", 1}, {"$1", 1},  {"X1", 1},   {"0XA", 10}, {"-1", -1},
+      {"+2", 2},  {"1a", 0},  {"", 0},    {"abc", 0},  {"$FFFFFFFF", -1},
+      {"4294967296", 0},      {"$123456789", 0},       {" 3 ", 3},  // blanks around a value vanish
+  };
+  const CurrentTempDir dir;
+  for (const auto& row : rows) {
+    WriteFileText(dir.path() / "VIDideza.ini", std::string("[Network]\nCardNr=") + row.text + "\n");
+    EXPECT_EQ(ReadSettings().cardNr, row.cardNr) << '"' << row.text << '"';
+  }
+}
+
+TEST(Settings, RoundTripKeepsWhatOtherProgramsWrote) {
+  const CurrentTempDir dir;
+  const std::string foreign =
+      "; site notes\n[Tool]\nOperator=J. Novak\n\n[SERIAL]\ncomport=\n# keep\n[Network]\nCardNr=$2\nOther=1\n";
+  WriteFileText(dir.path() / "VIDideza.ini", foreign);
+  ::chmod((dir.path() / "VIDideza.ini").c_str(), 0640);
+  const Settings read = ReadSettings();
+  EXPECT_EQ(read.comPort, "");
+  EXPECT_EQ(read.cardNr, 2);
+
+  WriteSettings({"COM12", read.cardNr});
+  EXPECT_EQ(FileText(dir.path() / "VIDideza.ini"),
+            "; site notes\n[Tool]\nOperator=J. Novak\n\n[SERIAL]\ncomport=COM12\n# keep\n"
+            "[Network]\nCardNr=2\nOther=1\n");
+  EXPECT_EQ(fs::status(dir.path() / "VIDideza.ini").permissions(),
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  // No temporary file is left beside it.
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+}
+
+void ExpectRefused(const fs::path& file, const std::string& before) {
+  try {
+    WriteSettings({"COM5", 1});
+    ADD_FAILURE() << "write was not refused";
+  } catch (const Exception& e) {
+    EXPECT_EQ(std::string(e.message()), "Unable to write to " + file.string());
+  }
+  EXPECT_EQ(FileText(file), before);
+}
+
+TEST(Settings, WriteProtectedFileOrFolderIsRefusedAndLeftAsItWas) {
+  const CurrentTempDir dir;
+  const fs::path file = dir.path() / "VIDideza.ini";
+  const std::string before = "[Serial]\nCOMPort=COM2\n";
+  WriteFileText(file, before);
+
+  ::chmod(file.c_str(), 0444);
+  ExpectRefused(file, before);
+  ::chmod(file.c_str(), 0644);
+
+  ::chmod(dir.path().c_str(), 0555);
+  ExpectRefused(file, before);
+  ::chmod(dir.path().c_str(), 0755);
+}
+
+TEST(Settings, FullDiskLeavesTheOldFileWhole) {
+  const CurrentTempDir dir;
+  const SmallTmpfs disk(dir.path() / "disk", "size=8k");
+  if (!disk.mounted()) {
+    GTEST_SKIP() << "mounting a tmpfs needs root";
+  }
+  fs::current_path(dir.path() / "disk");
+  const fs::path file = dir.path() / "disk" / "VIDideza.ini";
+  const std::string before = "[Serial]\nCOMPort=COM2\n";
+  WriteFileText(file, before);
+  // Fill the disk so the new copy cannot be written.
+  WriteFileText(dir.path() / "disk" / "filler", std::string(64 * 1024, 'x'));
+  ExpectRefused(file, before);
+  fs::current_path(dir.path());
+}
+
+}  // namespace
+}  // namespace vidideza
