@@ -1,4 +1,415 @@
+// The main window on the offscreen platform: its controls as designed, start-up and shutdown,
+// page switching and the serial link, the message boxes.
+#include <sys/stat.h>
+#include <termios.h>
+
+#include <csignal>
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTimer>
 #include <QtTest>
-class Placeholder : public QObject { Q_OBJECT private slots: void nothing() {} };
-QTEST_MAIN(Placeholder)
+#include <memory>
+
+#include "app/main_window.h"
+#include "app/spin_edit.h"
+#include "recording_dialogs.h"
+#include "serial/pseudo_terminal.h"
+#include "test_temp_dir.h"
+
+using namespace vidideza;
+
+namespace {
+
+template <typename Widget = QWidget>
+Widget* Find(QWidget* form, const char* name) {
+  auto* widget = form->findChild<Widget*>(QLatin1String(name));
+  if (widget == nullptr) {
+    qFatal("no control %s", name);
+  }
+  return widget;
+}
+
+QString Caption(QWidget* w) {
+  if (auto* b = qobject_cast<QAbstractButton*>(w)) return b->text();
+  if (auto* l = qobject_cast<QLabel*>(w)) return l->text();
+  if (auto* e = qobject_cast<QLineEdit*>(w)) return e->text();
+  if (auto* c = qobject_cast<QComboBox*>(w)) return c->currentText();
+  if (auto* g = qobject_cast<QGroupBox*>(w)) return g->title();
+  if (auto* m = qobject_cast<QPlainTextEdit*>(w)) return m->toPlainText();
+  return {};
+}
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+  Q_OBJECT
+
+ private:
+  std::vector<std::string> shown;
+  std::unique_ptr<CurrentTempDir> dir;
+  std::unique_ptr<PseudoTerminal> pty;
+  std::unique_ptr<TForm1> form;
+
+  // A window started as the program starts it, in a fresh directory whose settings name a
+  // pseudo-terminal as the serial port.
+  void Start(const std::string& extraSettings = "") {
+    WriteFileText(dir->path() / "VIDideza.ini",
+                  "[Serial]\r\nCOMPort=" + pty->path() + "\r\n" + extraSettings);
+    form = std::make_unique<TForm1>(std::make_unique<RecordingDialogs>(shown));
+    form->FormCreate();
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+  }
+
+ private slots:
+  void init() {
+    shown.clear();
+    dir = std::make_unique<CurrentTempDir>();
+    pty = std::make_unique<PseudoTerminal>();
+    QVERIFY(pty->ok());
+  }
+  void cleanup() {
+    form.reset();
+    pty.reset();
+    dir.reset();
+  }
+
+  void controlsAsDesigned_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QRect>("design");  // a zero size: a label, sized to its text
+    const auto row = [](const char* name, const char* caption, QRect design) {
+      QTest::newRow(name) << QString::fromLatin1(name) << QString::fromLatin1(caption) << design;
+    };
+    row("Label1", "Command A", {8, 16, 0, 0});
+    row("Label2", "Command B", {8, 48, 0, 0});
+    row("Label4", "Command C", {8, 80, 0, 0});
+    row("Label5", "Command D", {8, 112, 0, 0});
+    row("Label6", "Command E", {8, 144, 0, 0});
+    row("Label7", "Command F", {8, 176, 0, 0});
+    row("Edit1", "A000A,ON", {80, 16, 313, 21});
+    row("Edit3", "A000A,OF", {80, 48, 313, 21});
+    row("Edit4", "A000A,MC,T18,FL", {80, 80, 313, 21});
+    row("Edit5", "A000A,MH,T24,FM", {80, 112, 313, 21});
+    row("Edit6", "A000A,SV", {80, 144, 313, 21});
+    row("Edit7", "A000A,SF", {80, 176, 313, 21});
+    row("Button1", "Send A", {400, 16, 65, 25});
+    row("Button3", "Send B", {400, 48, 65, 25});
+    row("Button4", "Send C", {400, 80, 65, 25});
+    row("Button5", "Send D", {400, 112, 65, 25});
+    row("Button6", "Send E", {400, 144, 65, 25});
+    row("Button7", "Send F", {400, 176, 65, 25});
+    row("Label3", "Response", {8, 208, 0, 0});
+    row("Memo1", "", {80, 208, 385, 337});
+    row("Button2", "Clear", {8, 232, 57, 25});
+    row("GroupBox2", "Control unit setup", {472, 208, 129, 337});
+    row("Label8", "QVX-RS or QVX-NET", {8, 16, 0, 0});
+    row("AdvSpinEdit1", "0", {8, 56, 113, 42});
+    row("Label11", "Hex: ", {8, 104, 0, 0});
+    row("Label10", "Last address of int. port", {8, 152, 0, 0});
+    row("Label12", "(Number of int. ports - 1)", {8, 168, 0, 0});
+    row("ComboBox1", "0", {8, 188, 113, 40});
+    row("Button9", "Set control unit", {8, 288, 113, 41});
+    row("GroupBox1", "Interface port setup", {608, 208, 161, 337});
+    row("Label9", "QVX-IR or QVX-WIRE", {8, 16, 0, 0});
+    row("Label13", "Interface port address", {8, 40, 0, 0});
+    row("ComboBox2", "0", {8, 55, 145, 40});
+    row("AdvOfficeRadioGroup1", "IR code (WIRE protocol)", {8, 96, 145, 185});
+    row("AdvOfficeRadioButton1", "A (Master RIZ-IDU)", {16, 112, 129, 20});
+    row("AdvOfficeRadioButton2", "B (Slave RIZ-IDU)", {16, 136, 129, 20});
+    row("AdvOfficeRadioButton3", "C (Master VEZ-UZIR)", {16, 168, 129, 20});
+    row("AdvOfficeRadioButton4", "D (Slave VEZ-UZIR)", {16, 192, 129, 20});
+    row("AdvOfficeRadioButton5", "E (Master ZIR-ARU)", {16, 232, 129, 20});
+    row("AdvOfficeRadioButton6", "F (Slave ZIR-ARU)", {16, 256, 129, 20});
+    row("Button8", "Set interface port", {8, 288, 145, 41});
+    row("PageControl1", "", {472, 8, 297, 193});
+    row("Label18", "QVX-RS only", {8, 0, 0, 0});
+    row("Label23", "Serial port", {8, 40, 0, 0});
+    row("ComboBox3", "COM1", {8, 55, 145, 40});
+    row("Label14", "QVX-NET only", {8, 0, 0, 0});
+    row("Label24", "Local network interface", {168, 2, 0, 0});
+    row("ComboBox4", "", {8, 16, 273, 21});
+    row("Label15", "MAC addr.(00-20-4A-xx-xx-xx): ", {8, 40, 0, 0});
+    row("Edit2", "00-20-4A-E0-2C-BE", {8, 54, 137, 21});
+    row("Label17", "IP address (x.x.x.x): ", {152, 40, 0, 0});
+    row("Edit8", "192.168.1.10", {152, 54, 129, 21});
+    row("Label19", "Server IP", {8, 74, 0, 0});
+    row("Edit9", "192.168.1.100", {8, 87, 137, 21});
+    row("Label16", "Mask (x.x.x.x): ", {152, 74, 0, 0});
+    row("Edit10", "255.255.255.0", {152, 87, 129, 21});
+    row("Label21", "Server port", {8, 106, 0, 0});
+    row("Edit11", "10100", {8, 120, 137, 21});
+    row("Label20", "Gateway address (x.x.x.x): ", {152, 106, 0, 0});
+    row("Edit12", "192.168.1.254", {152, 120, 129, 21});
+    row("Button10", "Set NET interface", {8, 143, 137, 22});
+    row("Label22", ".", {152, 146, 0, 0});
+  }
+
+  void controlsAsDesigned() {
+    QFETCH(QString, name);
+    QFETCH(QString, caption);
+    QFETCH(QRect, design);
+    // As built, before start-up changes anything.
+    TForm1 built(std::make_unique<RecordingDialogs>(shown));
+    auto* w = built.findChild<QWidget*>(name);
+    QVERIFY2(w != nullptr, qPrintable(name));
+    QCOMPARE(Caption(w), caption);
+    const double s = built.DesignScale();
+    QCOMPARE(w->pos(), QPoint(qRound(design.x() * s), qRound(design.y() * s)));
+    if (design.width() > 0) {
+      QCOMPARE(w->size(), QSize(qRound(design.width() * s), qRound(design.height() * s)));
+    }
+  }
+
+  void windowAndComponentsAsBuilt() {
+    TForm1 built(std::make_unique<RecordingDialogs>(shown));
+    QCOMPARE(built.windowTitle(), QStringLiteral("QVX service tool for QVX-RS     V2.4"));
+    QCOMPARE(Find<QPushButton>(&built, "Button2")->toolTip(), QStringLiteral("Clear response window"));
+    QVERIFY(Find<QRadioButton>(&built, "AdvOfficeRadioButton1")->isChecked());
+    auto* page = Find<QTabWidget>(&built, "PageControl1");
+    QCOMPARE(page->currentIndex(), 0);
+    QCOMPARE(page->tabText(0), QStringLiteral("QVX-RS"));
+    QCOMPARE(page->tabText(1), QStringLiteral("QVX-NET"));
+    const QStringList hex = {"0", "1", "2", "3", "4", "5", "6", "7",
+                             "8", "9", "A", "B", "C", "D", "E", "F"};
+    for (const char* name : {"ComboBox1", "ComboBox2"}) {
+      auto* combo = Find<QComboBox>(&built, name);
+      QStringList items;
+      for (int i = 0; i < combo->count(); ++i) items << combo->itemText(i);
+      QCOMPARE(items, hex);
+    }
+    auto* ports = Find<QComboBox>(&built, "ComboBox3");
+    QVERIFY(ports->count() >= 9);
+    for (int i = 0; i < 9; ++i) QCOMPARE(ports->itemText(i), QStringLiteral("COM%1").arg(i + 1));
+    QCOMPARE(Find<QComboBox>(&built, "ComboBox4")->count(), 0);
+    auto* memo = Find<QPlainTextEdit>(&built, "Memo1");
+    QCOMPARE(memo->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+    QCOMPARE(memo->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    QVERIFY(!memo->isReadOnly());
+    const struct { const char* name; int interval; } timers[] = {
+        {"Timer1", 10000}, {"Timer2", 1000}, {"Timer3", 20000}};
+    for (const auto& t : timers) {
+      auto* timer = built.findChild<QTimer*>(QLatin1String(t.name));
+      QVERIFY(timer != nullptr);
+      QCOMPARE(timer->interval(), t.interval);
+      QVERIFY(!timer->isActive());
+    }
+    QVERIFY(!built.ComPort1().Active());
+    QCOMPARE(built.ComPort1().DeviceName(), std::string("COM1"));
+    // The spin box's own caption sits above its left edge, 4 pixels away.
+    auto* spin = Find(&built, "AdvSpinEdit1");
+    auto* spinCaption = Find<QLabel>(&built, "AdvSpinEdit1Caption");
+    QCOMPARE(spinCaption->text(), QStringLiteral("Address of control unit"));
+    QCOMPARE(spinCaption->x(), spin->x());
+    QCOMPARE(spin->y() - spinCaption->geometry().bottom() - 1, qRound(4 * built.DesignScale()));
+  }
+
+  void tabOrderAsDesigned() {
+    TForm1 built(std::make_unique<RecordingDialogs>(shown));
+    const QStringList expected = {
+        "Edit1", "Button1", "Button2", "Edit3", "Button3", "Edit4", "Edit5", "Edit6", "Edit7",
+        "Button4", "Button5", "Button6", "Button7", "Memo1", "AdvOfficeRadioButton1",
+        "Button8", "ComboBox2", "Button9", "AdvSpinEdit1", "ComboBox1", "PageControl1",
+        "Edit2", "Edit8", "Button10", "Edit9", "Edit10", "Edit11", "Edit12", "ComboBox4"};
+    QStringList chain;
+    QWidget* w = Find(&built, "Edit1");
+    for (int steps = 0; steps < 500 && chain.size() < expected.size(); ++steps) {
+      if (expected.contains(w->objectName()) && !chain.contains(w->objectName())) {
+        chain << w->objectName();
+      }
+      w = w->nextInFocusChain();
+    }
+    QCOMPARE(chain, expected);
+  }
+
+  void resizingMovesNoControl() {
+    TForm1 built(std::make_unique<RecordingDialogs>(shown));
+    const QRect memo = Find(&built, "Memo1")->geometry();
+    const QRect page = Find(&built, "PageControl1")->geometry();
+    built.resize(built.width() + 300, built.height() + 200);
+    QCOMPARE(Find(&built, "Memo1")->geometry(), memo);
+    QCOMPARE(Find(&built, "PageControl1")->geometry(), page);
+  }
+
+  void startOpensTheSavedPortAt9600EightNoneTwo() {
+    Start();
+    QCOMPARE(Find<QComboBox>(form.get(), "ComboBox3")->currentText(),
+             QString::fromStdString(pty->path()));
+    QTRY_VERIFY(form->ComPort1().Active());
+    QCOMPARE(form->ComPort1().DeviceName(), pty->path());
+    termios t{};
+    QCOMPARE(::tcgetattr(pty->master(), &t), 0);
+    QCOMPARE(::cfgetospeed(&t), speed_t(B9600));
+    QVERIFY((t.c_cflag & CSTOPB) != 0);
+    QVERIFY((t.c_cflag & CRTSCTS) == 0);
+    QVERIFY((t.c_iflag & (IXON | IXOFF)) == 0);
+    QVERIFY(shown.empty());
+  }
+
+  void pageSwitchingClosesAndReopensTheSerialPort() {
+    Start();
+    QTRY_VERIFY(form->ComPort1().Active());
+    auto* page = Find<QTabWidget>(form.get(), "PageControl1");
+    page->setCurrentIndex(1);
+    QVERIFY(!form->ComPort1().Active());
+    page->setCurrentIndex(0);
+    QVERIFY(form->ComPort1().Active());
+    page->setCurrentIndex(0);  // the page already active: nothing happens
+    QVERIFY(form->ComPort1().Active());
+    QVERIFY(shown.empty());
+  }
+
+  void portThatCannotOpenShowsTheErrorBox() {
+    WriteFileText(dir->path() / "VIDideza.ini", "[Serial]\nCOMPort=/dev/no-such-port\n");
+    form = std::make_unique<TForm1>(std::make_unique<RecordingDialogs>(shown));
+    form->FormCreate();
+    form->show();
+    QTRY_COMPARE(shown, std::vector<std::string>{"error: No such file or directory."});
+    QVERIFY(!form->ComPort1().Active());
+  }
+
+  void selectorRunsItsHandlerOnlyForTheUsersChanges() {
+    Start();
+    QTRY_VERIFY(form->ComPort1().Active());
+    auto* ports = Find<QComboBox>(form.get(), "ComboBox3");
+    // Text set by the program: no handler, the port keeps its name and stays open.
+    ports->setEditText(QStringLiteral("COM7"));
+    QCOMPARE(form->ComPort1().DeviceName(), pty->path());
+    QVERIFY(form->ComPort1().Active());
+    // Typed by the user: each intermediate text is tried.
+    PseudoTerminal other;
+    ports->lineEdit()->clear();
+    QTest::keyClicks(ports->lineEdit(), QString::fromStdString(other.path()));
+    QCOMPARE(form->ComPort1().DeviceName(), other.path());
+    QVERIFY(form->ComPort1().Active());
+    QVERIFY(!shown.empty());  // the partial names failed to open, each in an error box
+  }
+
+  void spinEditKeysAndLimits() {
+    TForm1 built(std::make_unique<RecordingDialogs>(shown));
+    built.show();
+    built.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&built));
+    auto* spin = Find<TAdvSpinEdit>(&built, "AdvSpinEdit1");
+    QSignalSpy changes(spin, &QLineEdit::textChanged);
+    spin->setFocus();
+    QTest::keyClick(spin, Qt::Key_Up);
+    QCOMPARE(spin->text(), QStringLiteral("1"));
+    QTest::keyClick(spin, Qt::Key_PageUp);
+    QCOMPARE(spin->text(), QStringLiteral("11"));
+    QTest::keyClick(spin, Qt::Key_PageDown);
+    QTest::keyClick(spin, Qt::Key_PageDown);
+    QCOMPARE(spin->text(), QStringLiteral("0"));
+    QTest::keyClick(spin, Qt::Key_Down);
+    QCOMPARE(spin->text(), QStringLiteral("0"));
+    QCOMPARE(changes.count(), 4);  // the step that stayed at 0 changed nothing
+
+    spin->selectAll();
+    QTest::keyClicks(spin, QStringLiteral("3a0.0"));  // letters and dots are refused
+    QTest::keyClick(spin, Qt::Key_Return);
+    QCOMPARE(spin->text(), QStringLiteral("300"));
+    QCOMPARE(spin->Value(), 300);
+    Find(&built, "Edit1")->setFocus();
+    QCOMPARE(spin->text(), QStringLiteral("255"));
+    spin->setText(QStringLiteral("-5"));
+    QCOMPARE(spin->Value(), -5);
+    spin->setFocus();
+    Find(&built, "Edit1")->setFocus();
+    QCOMPARE(spin->text(), QStringLiteral("0"));
+    spin->clear();
+    QCOMPARE(spin->Value(), 0);
+    QTest::keyClick(spin, Qt::Key_PageUp);
+    QCOMPARE(spin->text(), QStringLiteral("10"));
+  }
+
+  void oneRadioButtonIsAlwaysSelected() {
+    TForm1 built(std::make_unique<RecordingDialogs>(shown));
+    built.show();
+    auto* c = Find<QRadioButton>(&built, "AdvOfficeRadioButton3");
+    QTest::mouseClick(c, Qt::LeftButton);
+    int checked = 0;
+    for (int i = 1; i <= 6; ++i) {
+      checked += Find<QRadioButton>(&built, qPrintable(QStringLiteral("AdvOfficeRadioButton%1").arg(i)))
+                     ->isChecked();
+    }
+    QCOMPARE(checked, 1);
+    QVERIFY(c->isChecked());
+  }
+
+  void shutdownWritesSettingsAndClosesTheLog() {
+    Start("; kept\r\n[Network]\r\nCardNr=$0\r\n");
+    QTRY_VERIFY(form->ComPort1().Active());
+    form->close();
+    form->FormDestroy();
+    QVERIFY(!form->ComPort1().Active());
+    QVERIFY(!form->TrafficLogFile().IsOpen());
+    QCOMPARE(FileText(dir->path() / "VIDideza.ini"),
+             "[Serial]\r\nCOMPort=" + pty->path() + "\r\n; kept\r\n[Network]\r\nCardNr=0\r\n");
+    QVERIFY(shown.empty());
+  }
+
+  void secondCopyShowsIoError32AtStartUp() {
+    Start();
+    std::vector<std::string> secondShown;
+    TForm1 second(std::make_unique<RecordingDialogs>(secondShown));
+    second.FormCreate();
+    QCOMPARE(secondShown, std::vector<std::string>{"error: I/O error 32."});
+    QVERIFY(!second.TrafficLogFile().IsOpen());
+  }
+
+  void refusedSettingsWriteStillClosesTheLog() {
+    Start();
+    form->close();
+    ::chmod((dir->path() / "VIDideza.ini").c_str(), 0444);
+    form->FormDestroy();
+    QCOMPARE(shown, std::vector<std::string>{
+                        "error: Unable to write to " + (dir->path() / "VIDideza.ini").string() + "."});
+    QVERIFY(!form->TrafficLogFile().IsOpen());
+  }
+
+  // The program itself, ended from outside: it shuts down as by the close box.
+  void programEndedBySignalStillWritesItsFiles_data() {
+    QTest::addColumn<int>("signal");
+    QTest::newRow("SIGTERM") << int(SIGTERM);
+    QTest::newRow("SIGINT") << int(SIGINT);
+    QTest::newRow("SIGHUP") << int(SIGHUP);
+  }
+  void programEndedBySignalStillWritesItsFiles() {
+    QFETCH(int, signal);
+    const std::string foreign = "; site notes\r\n[Tool]\r\nOperator=J. Novak\r\n";
+    WriteFileText(dir->path() / "VIDideza.ini", foreign + "[Serial]\r\nCOMPort=" + pty->path() + "\r\n");
+    WriteFileText(dir->path() / "Test.log", "SND: earlier run\r\n");
+    QProcess program;
+    program.setWorkingDirectory(QString::fromStdString(dir->path().string()));
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    program.setProcessEnvironment(env);
+    program.start(QStringLiteral(VIDIDEZA_PROGRAM), {});
+    QVERIFY(program.waitForStarted());
+    // Started when it has taken the serial line to 9600 baud.
+    QTRY_VERIFY_WITH_TIMEOUT(
+        [&] {
+          termios t{};
+          return ::tcgetattr(pty->master(), &t) == 0 && ::cfgetospeed(&t) == B9600 &&
+                 (t.c_cflag & CSTOPB) != 0;
+        }(),
+        10000);
+    ::kill(static_cast<pid_t>(program.processId()), signal);
+    QVERIFY(program.waitForFinished(10000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(FileText(dir->path() / "VIDideza.ini"),
+             foreign + "[Serial]\r\nCOMPort=" + pty->path() + "\r\n[Network]\r\nCardNr=0\r\n");
+    QCOMPARE(FileText(dir->path() / "Test.log"), std::string("SND: earlier run\r\n"));
+  }
+};
+
+QTEST_MAIN(MainWindowTest)
 #include "main_window_test.moc"
