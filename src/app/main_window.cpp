@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -10,8 +11,11 @@
 #include <QTabWidget>
 #include <QTimer>
 
+#include "app/display_text.h"
 #include "app/settings_file.h"
 #include "app/spin_edit.h"
+#include "console/command_head.h"
+#include "console/setup_commands.h"
 
 namespace vidideza {
 
@@ -157,19 +161,114 @@ void TForm1::ComboBox3Change() {
 
 // --- command console --------------------------------------------------------------------
 
-void TForm1::Button1Click() {}
-void TForm1::Button3Click() {}
-void TForm1::Button4Click() {}
-void TForm1::Button5Click() {}
-void TForm1::Button6Click() {}
-void TForm1::Button7Click() {}
+void TForm1::Button1Click() { SendCommandLine(*Edit1); }
+void TForm1::Button3Click() { SendCommandLine(*Edit3); }
+void TForm1::Button4Click() { SendCommandLine(*Edit4); }
+void TForm1::Button5Click() { SendCommandLine(*Edit5); }
+void TForm1::Button6Click() { SendCommandLine(*Edit6); }
+void TForm1::Button7Click() { SendCommandLine(*Edit7); }
+
+void TForm1::SendCommandLine(const QLineEdit& edit) {
+  // Logged first: the line stays in the log when sending then fails.
+  Log.WriteLine("SND: " + ToBytes(edit.text()));
+  AddToMemo("SND: " + ToBytes(edit.text()));
+  SendOverChosenLink(ToBytes(edit.text()) + '\n');
+}
+
+void TForm1::SendOverChosenLink(const std::string& bytes) {
+  if (PageControl1->currentIndex() == 0) {
+    ComPort1_->WriteText(bytes);
+  } else {
+    SendToNetUnit(bytes);
+  }
+}
+
+void TForm1::AddToMemo(const std::string& line) { Memo1->appendPlainText(DisplayLine(line)); }
+
 void TForm1::Button2Click() { Memo1->clear(); }
-void TForm1::Button8Click() {}
-void TForm1::Button9Click() {}
-void TForm1::AdvSpinEdit1Change() {}
-void TForm1::ComboBox2Change() {}
-void TForm1::AdvOfficeRadioButtonClick() {}
-void TForm1::ComPort1RxChar() {}
+
+void TForm1::Button9Click() {
+  if (!dialogs_->Confirm(kConfirmControlUnit)) {
+    return;
+  }
+  const std::string lastPort = ToBytes(ComboBox1->currentText());
+  if (lastPort.empty()) {
+    dialogs_->Notice(kEmptyLastPort);
+    return;
+  }
+  SendOverChosenLink(ControlUnitCommand(AdvSpinEdit1->Value(), lastPort.front()) + '\n');
+}
+
+void TForm1::Button8Click() {
+  if (!dialogs_->Confirm(kConfirmInterfacePort)) {
+    return;
+  }
+  const std::string port = ToBytes(ComboBox2->currentText());
+  if (port.empty()) {
+    dialogs_->Notice(kEmptyInterfacePort);
+    return;
+  }
+  SendOverChosenLink(InterfacePortCommand(port.front(), CheckedCode().value_or('A')) + '\n');
+}
+
+std::optional<char> TForm1::CheckedCode() const {
+  for (int i = 0; i < 6; ++i) {
+    if (AdvOfficeRadioButton[i]->isChecked()) {
+      return CodeLetter(i + 1);
+    }
+  }
+  return std::nullopt;
+}
+
+void TForm1::AdvSpinEdit1Change() {
+  ShowHexAddress();
+  Uprav();
+}
+
+void TForm1::ShowHexAddress() {
+  Label11->setText(QStringLiteral("Hex: ") +
+                   QString::fromStdString(HexAddress(AdvSpinEdit1->Value())));
+  Label11->adjustSize();
+}
+
+void TForm1::ComboBox2Change() { Uprav(); }
+
+void TForm1::AdvOfficeRadioButtonClick() { Uprav(); }
+
+void TForm1::Uprav() {
+  ShowHexAddress();
+  for (QLineEdit* edit : {Edit1, Edit3, Edit4, Edit5, Edit6, Edit7}) {
+    edit->setText(FromBytes(UpravDet(ToBytes(edit->text()))));
+  }
+}
+
+std::string TForm1::UpravDet(const std::string& line) const {
+  const std::string port = ToBytes(ComboBox2->currentText());
+  CommandHead head;
+  head.address = AdvSpinEdit1->Value();
+  if (!port.empty()) {
+    head.port = port.front();
+  }
+  head.code = CheckedCode();
+  return StampCommandLine(line, head);
+}
+
+void TForm1::ComPort1RxChar() {
+  SerialReplyBuffer_.Append(ComPort1_->ReadText());
+  while (const auto line = SerialReplyBuffer_.FirstLine()) {
+    if (!line->empty()) {
+      const std::string shown = "RCV: " + std::string(*line);
+      AddToMemo(shown);
+      // A failing log write leaves the line in the buffer: it comes again with the next event.
+      Log.WriteLine(shown);
+    }
+    SerialReplyBuffer_.DropLine();
+  }
+}
+
+void TForm1::SendToNetUnit(const std::string& /*bytes*/) {
+  throw Exception("The network link is not available in this build");
+}
 
 // --- QVX-NET page -----------------------------------------------------------------------
 

@@ -2,10 +2,13 @@
 
 #include <QWidget>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "app/handler_guard.h"
 #include "app/message_boxes.h"
 #include "app/traffic_log.h"
+#include "console/reply_buffer.h"
 #include "app/ui_dispatcher.h"
 #include "serial/com_port.h"
 
@@ -82,6 +85,14 @@ class TForm1 final : public QWidget {
   void ComboBox2Change();
   void AdvOfficeRadioButtonClick();
   void ComPort1RxChar();
+  void Uprav();
+  void ShowHexAddress();
+  std::string UpravDet(const std::string& line) const;
+  std::optional<char> CheckedCode() const;
+  void SendCommandLine(const QLineEdit& edit);
+  void SendOverChosenLink(const std::string& bytes);
+  void SendToNetUnit(const std::string& bytes);
+  void AddToMemo(const std::string& line);
 
   // QVX-NET page.
   void Edit8Exit();
@@ -100,6 +111,7 @@ class TForm1 final : public QWidget {
   // Program-wide state held by the window.
   std::int32_t CardNr = 0;  // never changed while the program runs
   TrafficLog Log;
+  SerialReplyBuffer SerialReplyBuffer_;  // lives as long as the program, across port changes
   bool firstShown_ = false;
 
   // Controls, owned by the window through Qt's parent ownership.

@@ -131,6 +131,8 @@ void TForm1::BuildControls() {
   Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   Memo1->setTabChangesFocus(true);
+  // The program appends up to millions of lines: an undo history of them would only grow.
+  Memo1->setUndoRedoEnabled(false);
   place(Memo1, 80, 208, 385, 337);
   Button2 = button(this, "Button2", "Clear", 8, 232, 57, 25);
   Button2->setToolTip(QStringLiteral("Clear response window"));

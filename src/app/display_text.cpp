@@ -1,0 +1,21 @@
+#include "app/display_text.h"
+
+namespace vidideza {
+
+QString DisplayLine(const std::string& bytes) {
+  QString text;
+  text.reserve(static_cast<qsizetype>(bytes.size()));
+  for (const char c : bytes) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20) {
+      text.append(QChar(0x2400 + byte));
+    } else if (byte == 0x7F) {
+      text.append(QChar(0x2421));
+    } else {
+      text.append(QChar(byte));
+    }
+  }
+  return text;
+}
+
+}  // namespace vidideza
