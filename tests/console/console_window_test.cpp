@@ -1,0 +1,251 @@
+// The command console in the real window: stamping, sending over the serial link, the setup
+// commands, reply lines, and the whole exchange with the simulated QVX-RS unit.
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QtTest>
+#include <memory>
+
+#include "app/main_window.h"
+#include "app/recording_dialogs.h"
+#include "app/spin_edit.h"
+#include "serial/pseudo_terminal.h"
+#include "test_temp_dir.h"
+
+using namespace vidideza;
+
+namespace {
+
+template <typename Widget = QWidget>
+Widget* Find(QWidget* form, const char* name) {
+  auto* widget = form->findChild<Widget*>(QLatin1String(name));
+  if (widget == nullptr) {
+    qFatal("no control %s", name);
+  }
+  return widget;
+}
+
+}  // namespace
+
+class ConsoleWindowTest : public QObject {
+  Q_OBJECT
+
+ private:
+  std::vector<std::string> shown;
+  bool answerYes = true;
+  std::unique_ptr<CurrentTempDir> dir;
+  std::unique_ptr<PseudoTerminal> pty;
+  std::unique_ptr<TForm1> form;
+
+  void Start(const std::string& port) {
+    WriteFileText(dir->path() / "VIDideza.ini", "[Serial]\r\nCOMPort=" + port + "\r\n");
+    form = std::make_unique<TForm1>(std::make_unique<RecordingDialogs>(shown, answerYes));
+    form->FormCreate();
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+  }
+  void StartOnPty() {
+    Start(pty->path());
+    QTRY_VERIFY(form->ComPort1().Active());
+  }
+  QPushButton* Button(const char* name) { return Find<QPushButton>(form.get(), name); }
+  QLineEdit* Edit(const char* name) { return Find<QLineEdit>(form.get(), name); }
+  QStringList MemoLines() {
+    const QString text = Find<QPlainTextEdit>(form.get(), "Memo1")->toPlainText();
+    return text.isEmpty() ? QStringList() : text.split(QLatin1Char('\n'));
+  }
+  std::string LogText() { return FileText(dir->path() / "Test.log"); }
+  // Switching pages in a test: the network page must only ever reach this machine.
+  void ShowPage(int index) {
+    Edit("Edit8")->setText(QStringLiteral("127.0.0.1"));
+    Find<QTabWidget>(form.get(), "PageControl1")->setCurrentIndex(index);
+  }
+
+ private slots:
+  void init() {
+    shown.clear();
+    answerYes = true;
+    dir = std::make_unique<CurrentTempDir>();
+    pty = std::make_unique<PseudoTerminal>();
+    QVERIFY(pty->ok());
+  }
+  void cleanup() {
+    form.reset();
+    pty.reset();
+    dir.reset();
+  }
+
+  void stampingFollowsTheAddressControls() {
+    StartOnPty();
+    auto* spin = Find<TAdvSpinEdit>(form.get(), "AdvSpinEdit1");
+    QCOMPARE(Find<QLabel>(form.get(), "Label11")->text(), QStringLiteral("Hex: "));
+    spin->setText(QStringLiteral("18"));
+    QCOMPARE(Find<QLabel>(form.get(), "Label11")->text(), QStringLiteral("Hex: 12"));
+    auto* port = Find<QComboBox>(form.get(), "ComboBox2");
+    port->lineEdit()->selectAll();
+    QTest::keyClicks(port->lineEdit(), QStringLiteral("7"));
+    QTest::mouseClick(Find<QRadioButton>(form.get(), "AdvOfficeRadioButton3"), Qt::LeftButton);
+    QCOMPARE(Edit("Edit1")->text(), QStringLiteral("A127C,ON"));
+    QCOMPARE(Edit("Edit4")->text(), QStringLiteral("A127C,MC,T18,FL"));
+    QCOMPARE(Edit("Edit7")->text(), QStringLiteral("A127C,SF"));
+
+    // A head typed by hand stays until the address controls change again.
+    Edit("Edit3")->setText(QStringLiteral("hand"));
+    QTest::mouseClick(Find<QRadioButton>(form.get(), "AdvOfficeRadioButton3"), Qt::LeftButton);
+    QCOMPARE(Edit("Edit3")->text(), QStringLiteral("hand"));
+    // An empty port selector keeps each line's own port character.
+    port->lineEdit()->selectAll();
+    QTest::keyClick(port->lineEdit(), Qt::Key_Delete);
+    QCOMPARE(Edit("Edit1")->text(), QStringLiteral("A127C,ON"));
+    QCOMPARE(Edit("Edit3")->text(), QStringLiteral("A12dC,"));
+    spin->clear();
+    QCOMPARE(Find<QLabel>(form.get(), "Label11")->text(), QStringLiteral("Hex: 00"));
+    QCOMPARE(Edit("Edit1")->text(), QStringLiteral("A007C,ON"));
+  }
+
+  void sendWritesLogShowsAndSendsTheLine() {
+    StartOnPty();
+    QTest::mouseClick(Button("Button1"), Qt::LeftButton);
+    QTest::mouseClick(Button("Button3"), Qt::LeftButton);
+    Edit("Edit7")->clear();
+    QTest::mouseClick(Button("Button7"), Qt::LeftButton);
+    QCOMPARE(pty->Receive(19), std::string("A000A,ON\nA000A,OF\n\n"));
+    QCOMPARE(MemoLines(),
+             QStringList({"SND: A000A,ON", "SND: A000A,OF", "SND: "}));
+    QCOMPARE(LogText(), std::string("SND: A000A,ON\r\nSND: A000A,OF\r\nSND: \r\n"));
+    QVERIFY(shown.empty());
+  }
+
+  void typedTextBecomesLatin1Bytes() {
+    StartOnPty();
+    Edit("Edit1")->setText(QString::fromUtf8("A000A,\xC3\xA9\xE2\x82\xAC"));  // é and €
+    QTest::mouseClick(Button("Button1"), Qt::LeftButton);
+    QCOMPARE(pty->Receive(9), std::string("A000A,\xE9?\n"));
+    QCOMPARE(LogText(), std::string("SND: A000A,\xE9?\r\n"));
+  }
+
+  void sendWithTheLogClosedSendsNothing() {
+    StartOnPty();
+    std::vector<std::string> secondShown;
+    TForm1 second(std::make_unique<RecordingDialogs>(secondShown));
+    second.FormCreate();  // a second copy: its log cannot open
+    QCOMPARE(secondShown, std::vector<std::string>{"error: I/O error 32."});
+    QTest::mouseClick(second.findChild<QPushButton*>(QStringLiteral("Button1")), Qt::LeftButton);
+    QCOMPARE(secondShown.back(), std::string("error: I/O error 105."));
+    QVERIFY(second.findChild<QPlainTextEdit*>(QStringLiteral("Memo1"))->toPlainText().isEmpty());
+  }
+
+  void sendOnAClosedPortLogsFirstThenFails() {
+    Start("/dev/no-such-port");
+    QTRY_COMPARE(shown.size(), size_t(1));
+    QTest::mouseClick(Button("Button1"), Qt::LeftButton);
+    QCOMPARE(shown.back(), std::string("error: Can't perform this operation on a closed port."));
+    QCOMPARE(MemoLines(), QStringList({"SND: A000A,ON"}));
+    QCOMPARE(LogText(), std::string("SND: A000A,ON\r\n"));
+  }
+
+  void setupCommandsAfterYesOnly_data() {
+    QTest::addColumn<bool>("yes");
+    QTest::newRow("Yes") << true;
+    QTest::newRow("No") << false;
+  }
+  void setupCommandsAfterYesOnly() {
+    QFETCH(bool, yes);
+    answerYes = yes;
+    StartOnPty();
+    Find<TAdvSpinEdit>(form.get(), "AdvSpinEdit1")->setText(QStringLiteral("18"));
+    Find<QComboBox>(form.get(), "ComboBox1")->setEditText(QStringLiteral("7"));
+    Find<QComboBox>(form.get(), "ComboBox2")->setEditText(QStringLiteral("3"));
+    QTest::mouseClick(Find<QRadioButton>(form.get(), "AdvOfficeRadioButton3"), Qt::LeftButton);
+    QTest::mouseClick(Button("Button9"), Qt::LeftButton);
+    QTest::mouseClick(Button("Button8"), Qt::LeftButton);
+    QCOMPARE(shown, (std::vector<std::string>{
+                        "confirm: Do you want to set control unit parameters ?",
+                        "confirm: Do you want to set interface port parameters ? It is possible "
+                        "when ONLY ONE INTERFACE PORT is connected !!!"}));
+    QCOMPARE(pty->Receive(24, std::chrono::milliseconds(yes ? 3000 : 300)),
+             yes ? std::string("PSCU=127\nALLLA,PSIP=A3C\n") : std::string());
+    // Setup commands are neither shown nor logged.
+    QVERIFY(MemoLines().isEmpty());
+    QCOMPARE(LogText(), std::string());
+  }
+
+  void setupWithAnEmptySelectorSendsNothingAndSaysWhy() {
+    StartOnPty();
+    Find<QComboBox>(form.get(), "ComboBox1")->setEditText(QString());
+    Find<QComboBox>(form.get(), "ComboBox2")->setEditText(QString());
+    QTest::mouseClick(Button("Button9"), Qt::LeftButton);
+    QTest::mouseClick(Button("Button8"), Qt::LeftButton);
+    QCOMPARE(shown.size(), size_t(4));
+    QVERIFY(shown[1].rfind("notice: \"Last address of int. port\" is empty", 0) == 0);
+    QVERIFY(shown[3].rfind("notice: \"Interface port address\" is empty", 0) == 0);
+    QCOMPARE(pty->Receive(1, std::chrono::milliseconds(300)), std::string());
+  }
+
+  void repliesBecomeRcvLinesAcrossEventsAndReopens() {
+    StartOnPty();
+    pty->Send("A000A,ON,");
+    QTest::qWait(150);
+    pty->Send("OK\r\nA000A,OF\n\n\nparti");
+    QTRY_COMPARE(MemoLines(), QStringList({QString::fromUtf8("RCV: A000A,ON,OK\xE2\x90\x8D"),
+                                           "RCV: A000A,OF"}));
+    QTest::qWait(150);
+    // The partial line survives closing and reopening the port.
+    ShowPage(1);
+    QVERIFY(!form->ComPort1().Active());
+    ShowPage(0);
+    QVERIFY(form->ComPort1().Active());
+    QTest::mouseClick(Button("Button2"), Qt::LeftButton);  // Clear leaves the buffer alone
+    QVERIFY(MemoLines().isEmpty());
+    pty->Send("al\n");
+    QTRY_COMPARE(MemoLines(), QStringList({"RCV: partial"}));
+    QCOMPARE(LogText(), std::string("RCV: A000A,ON,OK\r\r\nRCV: A000A,OF\r\nRCV: partial\r\n"));
+  }
+
+  void controlBytesAreDrawnVisiblyAndLoggedAsTheyAre() {
+    StartOnPty();
+    pty->Send(std::string("a\0b\x1b\x7F\xE9\n", 7));
+    QTRY_COMPARE(MemoLines(), QStringList({QString::fromUtf8(
+                                  "RCV: a\xE2\x90\x80" "b\xE2\x90\x9B\xE2\x90\xA1\xC3\xA9")}));
+    QCOMPARE(LogText(), std::string("RCV: a\0b\x1b\x7F\xE9\r\n", 13));
+  }
+
+  // The whole exchange with the simulated unit, and a flood of replies.
+  void simulatedUnitAnswersEveryLine() {
+    QProcess unit;
+    unit.setWorkingDirectory(QString::fromStdString(dir->path().string()));
+    unit.start(QStringLiteral(QVX_RS_SIM), {"--log", "unit.log"});
+    QVERIFY(unit.waitForStarted());
+    QVERIFY(unit.waitForReadyRead(5000));
+    const std::string link = (dir->path() / "qvx-rs.tty").string();
+    Start(link);
+    QTRY_VERIFY(form->ComPort1().Active());
+
+    QTest::mouseClick(Button("Button1"), Qt::LeftButton);
+    QTRY_COMPARE(MemoLines(), QStringList({"SND: A000A,ON", "RCV: A000A,ON,OK"}));
+    QTRY_VERIFY(FileText(dir->path() / "unit.log").find("received: A000A,ON\n") != std::string::npos);
+    QCOMPARE(LogText(), std::string("SND: A000A,ON\r\nRCV: A000A,ON,OK\r\n"));
+
+    const int flood = 10000;
+    Edit("Edit6")->setText(QStringLiteral("A000A,DUMP,%1").arg(flood));
+    QTest::mouseClick(Button("Button6"), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(MemoLines().size(), flood + 3, 60000);
+    std::string expected = "SND: A000A,ON\r\nRCV: A000A,ON,OK\r\nSND: A000A,DUMP,10000\r\n";
+    for (int i = 1; i <= flood; ++i) {
+      expected += "RCV: A000A,DUMP," + std::to_string(i) + "\r\n";
+    }
+    QCOMPARE(LogText(), expected);
+    QCOMPARE(MemoLines().back(), QStringLiteral("RCV: A000A,DUMP,10000"));
+    QVERIFY(shown.empty());
+    unit.terminate();
+    QVERIFY(unit.waitForFinished(5000));
+  }
+};
+
+QTEST_MAIN(ConsoleWindowTest)
+#include "console_window_test.moc"
