@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QEvent>
 #include <QLabel>
@@ -16,8 +17,18 @@
 #include "app/spin_edit.h"
 #include "console/command_head.h"
 #include "console/setup_commands.h"
+#include "console/text_datagram.h"
+#include "net/address_parsing.h"
+#include "net/integer_parsing.h"
 
 namespace vidideza {
+
+namespace {
+
+// A changed server port waiting to be applied.
+const QColor kPendingPortColour(255, 221, 221);
+
+}  // namespace
 
 TForm1::TForm1(std::unique_ptr<Dialogs> dialogs, QWidget* parent)
     : QWidget(parent),
@@ -28,17 +39,20 @@ TForm1::TForm1(std::unique_ptr<Dialogs> dialogs, QWidget* parent)
         QMetaObject::invokeMethod(this, [this] { dispatcher_.RunPending(); },
                                   Qt::QueuedConnection);
       }),
-      ComPort1_(std::make_unique<TComPort>(dispatcher_)) {
+      ComPort1_(std::make_unique<TComPort>(dispatcher_)),
+      IdUDPServer1_(std::make_unique<TIdUDPServer>(dispatcher_)) {
   dispatcher_.SetErrorSink([this](const std::exception_ptr& error) { guard_.Report(error); });
   BuildControls();
   SetTabOrder();
   ConfigureComPort();
+  ConfigureUdpServer();
   ConnectHandlers();
 }
 
 TForm1::~TForm1() {
-  // The receive thread may still hand events to this window: end it first.
+  // The link threads may still hand events to this window: end them first.
   ComPort1_.reset();
+  IdUDPServer1_.reset();
 }
 
 void TForm1::ConfigureComPort() {
@@ -52,6 +66,14 @@ void TForm1::ConfigureComPort() {
   port.FlowControl().SetRTS(TRTSFlowControl::rcDisable);
   port.FlowControl().SetXOnXOff(TXOnXOffFlowControl::xcDisable);
   port.SetOnRxChar([this](TCustomComPort&) { ComPort1RxChar(); });
+}
+
+void TForm1::ConfigureUdpServer() {
+  IdUDPServer1_->BroadcastEnabled = true;
+  IdUDPServer1_->ThreadedEvent = false;
+  IdUDPServer1_->OnUDPRead = [this](TIdUDPServer&, std::string_view data, TIdSocketHandle& binding) {
+    IdUDPServer1UDPRead(data, binding);
+  };
 }
 
 void TForm1::ConnectHandlers() {
@@ -149,9 +171,16 @@ void TForm1::PageControl1Change(int index) {
   });
 }
 
-void TForm1::TabSheet1Show() { ComPort1_->SetActive(true); }
+void TForm1::TabSheet1Show() {
+  ComPort1_->SetActive(true);
+  IdUDPServer1_->SetActive(false);
+}
 
-void TForm1::TabSheet2Show() { ComPort1_->SetActive(false); }
+void TForm1::TabSheet2Show() {
+  ComPort1_->SetActive(false);
+  RebindUdpServer();
+  RestartUnitPoll();
+}
 
 void TForm1::ComboBox3Change() {
   ComPort1_->SetActive(false);
@@ -266,18 +295,76 @@ void TForm1::ComPort1RxChar() {
   }
 }
 
-void TForm1::SendToNetUnit(const std::string& /*bytes*/) {
-  throw Exception("The network link is not available in this build");
+void TForm1::SendToNetUnit(const std::string& bytes) {
+  IdUDPServer1_->SendDatagram(std::string(TrimmedText(ToBytes(Edit8->text()))), CommandPort, bytes);
 }
 
 // --- QVX-NET page -----------------------------------------------------------------------
 
-void TForm1::Edit8Exit() {}
-void TForm1::Edit11Change() {}
-void TForm1::Button10Click() {}
+void TForm1::RebindUdpServer() {
+  const int serverPort = ParseIntegerOr(ToBytes(Edit11->text()), 10100);
+  IdUDPServer1_->SetActive(false);
+  IdUDPServer1_->DefaultPort = serverPort;
+  IdUDPServer1_->ClearBindings();
+  TIdSocketHandle& binding = IdUDPServer1_->AddBinding();
+  binding.IP = "0.0.0.0";
+  binding.Port = serverPort;
+  IdUDPServer1_->SetActive(true);
+}
+
+void TForm1::IdUDPServer1UDPRead(std::string_view data, TIdSocketHandle& binding) {
+  if (const auto line = TextDatagramLine(data)) {
+    const std::string shown = "RCV: " + std::string(*line);
+    AddToMemo(shown);
+    Log.WriteLine(shown);
+  }
+  HandleSetupDatagram(data, binding);
+}
+
+void TForm1::SetFieldColour(QLineEdit& edit, const std::optional<QColor>& colour) {
+  QPalette palette = edit.palette();
+  palette.setColor(QPalette::Base, colour.value_or(QApplication::palette().color(QPalette::Base)));
+  edit.setPalette(palette);
+}
+
+void TForm1::Edit11Change() {
+  SetFieldColour(*Edit11, kPendingPortColour);
+  Timer1->stop();
+  Timer1->start();
+}
+
+void TForm1::Timer1Timer() {
+  Timer1->stop();
+  SetFieldColour(*Edit11, std::nullopt);
+  RebindUdpServer();
+}
+
+void TForm1::Edit8Exit() {
+  if (const auto notice = CheckUnitIp(ToBytes(Edit8->text()), NetUnitSettings_)) {
+    dialogs_->Notice(*notice);
+    return;
+  }
+  RestartUnitPoll();
+}
+
+void TForm1::Button10Click() {
+  ResetDiscoveryDisplay();
+  const NetFieldTexts texts{ToBytes(Edit2->text()),  ToBytes(Edit9->text()),
+                            ToBytes(Edit8->text()),  ToBytes(Edit10->text()),
+                            ToBytes(Edit12->text()), ToBytes(Edit11->text())};
+  if (const auto notice = CheckNetFields(texts, NetUnitSettings_)) {
+    dialogs_->Notice(*notice);
+    return;
+  }
+  StartSetupRun();
+}
+
 void TForm1::ComboBox4Change() {}
-void TForm1::Timer1Timer() {}
 void TForm1::Timer2Timer() {}
 void TForm1::Timer3Timer() {}
+void TForm1::RestartUnitPoll() {}
+void TForm1::ResetDiscoveryDisplay() {}
+void TForm1::StartSetupRun() {}
+void TForm1::HandleSetupDatagram(std::string_view /*data*/, TIdSocketHandle& /*binding*/) {}
 
 }  // namespace vidideza

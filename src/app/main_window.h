@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QWidget>
 #include <memory>
 #include <optional>
@@ -10,6 +11,8 @@
 #include "app/traffic_log.h"
 #include "console/reply_buffer.h"
 #include "app/ui_dispatcher.h"
+#include "net/net_unit_settings.h"
+#include "net/udp_server.h"
 #include "serial/com_port.h"
 
 class QComboBox;
@@ -40,6 +43,7 @@ class TForm1 final : public QWidget {
   void FormDestroy();
 
   const TComPort& ComPort1() const { return *ComPort1_; }
+  const TIdUDPServer& IdUDPServer1() const { return *IdUDPServer1_; }
   const TrafficLog& TrafficLogFile() const { return Log; }
   // The factor by which the 96-dpi design figures are scaled here.
   double DesignScale() const { return scale_; }
@@ -61,6 +65,7 @@ class TForm1 final : public QWidget {
     return [this, handler] { guard_.Run([this, handler] { (this->*handler)(); }); };
   }
   void ConfigureComPort();
+  void ConfigureUdpServer();
   void FillCardSelector();
 
   // Page show actions and page switching.
@@ -95,6 +100,9 @@ class TForm1 final : public QWidget {
   void AddToMemo(const std::string& line);
 
   // QVX-NET page.
+  void RebindUdpServer();
+  void IdUDPServer1UDPRead(std::string_view data, TIdSocketHandle& binding);
+  void SetFieldColour(QLineEdit& edit, const std::optional<QColor>& colour);
   void Edit8Exit();
   void Edit11Change();
   void Button10Click();
@@ -102,16 +110,23 @@ class TForm1 final : public QWidget {
   void Timer1Timer();
   void Timer2Timer();
   void Timer3Timer();
+  void RestartUnitPoll();
+  void ResetDiscoveryDisplay();
+  void StartSetupRun();
+  void HandleSetupDatagram(std::string_view data, TIdSocketHandle& binding);
 
   std::unique_ptr<Dialogs> dialogs_;
   HandlerGuard guard_;
   UiDispatcher dispatcher_;
   std::unique_ptr<TComPort> ComPort1_;
+  std::unique_ptr<TIdUDPServer> IdUDPServer1_;
   double scale_ = 1.0;
   // Program-wide state held by the window.
   std::int32_t CardNr = 0;  // never changed while the program runs
   TrafficLog Log;
   SerialReplyBuffer SerialReplyBuffer_;  // lives as long as the program, across port changes
+  NetUnitSettings NetUnitSettings_;
+  int CommandPort = 0;  // the QVX-NET unit's command port, from its port answer
   bool firstShown_ = false;
 
   // Controls, owned by the window through Qt's parent ownership.
