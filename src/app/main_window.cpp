@@ -20,6 +20,7 @@
 #include "console/text_datagram.h"
 #include "net/address_parsing.h"
 #include "net/integer_parsing.h"
+#include "net/setup_packets.h"
 
 namespace vidideza {
 
@@ -27,6 +28,8 @@ namespace {
 
 // A changed server port waiting to be applied.
 const QColor kPendingPortColour(255, 221, 221);
+// The unit has told its command port.
+const QColor kUnitReadyColour(173, 255, 91);
 
 }  // namespace
 
@@ -179,7 +182,7 @@ void TForm1::TabSheet1Show() {
 void TForm1::TabSheet2Show() {
   ComPort1_->SetActive(false);
   RebindUdpServer();
-  RestartUnitPoll();
+  Protocol.RestartUnitPoll();
 }
 
 void TForm1::ComboBox3Change() {
@@ -296,7 +299,7 @@ void TForm1::ComPort1RxChar() {
 }
 
 void TForm1::SendToNetUnit(const std::string& bytes) {
-  IdUDPServer1_->SendDatagram(std::string(TrimmedText(ToBytes(Edit8->text()))), CommandPort, bytes);
+  IdUDPServer1_->SendDatagram(UnitIpText(), Protocol.CommandPort(), bytes);
 }
 
 // --- QVX-NET page -----------------------------------------------------------------------
@@ -318,7 +321,7 @@ void TForm1::IdUDPServer1UDPRead(std::string_view data, TIdSocketHandle& binding
     AddToMemo(shown);
     Log.WriteLine(shown);
   }
-  HandleSetupDatagram(data, binding);
+  Protocol.HandleSetupDatagram(data, binding.SenderIP);
 }
 
 void TForm1::SetFieldColour(QLineEdit& edit, const std::optional<QColor>& colour) {
@@ -344,11 +347,11 @@ void TForm1::Edit8Exit() {
     dialogs_->Notice(*notice);
     return;
   }
-  RestartUnitPoll();
+  Protocol.RestartUnitPoll();
 }
 
 void TForm1::Button10Click() {
-  ResetDiscoveryDisplay();
+  Protocol.ResetUnitIpDisplay();
   const NetFieldTexts texts{ToBytes(Edit2->text()),  ToBytes(Edit9->text()),
                             ToBytes(Edit8->text()),  ToBytes(Edit10->text()),
                             ToBytes(Edit12->text()), ToBytes(Edit11->text())};
@@ -356,15 +359,42 @@ void TForm1::Button10Click() {
     dialogs_->Notice(*notice);
     return;
   }
-  StartSetupRun();
+  Protocol.StartSetupRun();
 }
 
 void TForm1::ComboBox4Change() {}
-void TForm1::Timer2Timer() {}
-void TForm1::Timer3Timer() {}
-void TForm1::RestartUnitPoll() {}
-void TForm1::ResetDiscoveryDisplay() {}
-void TForm1::StartSetupRun() {}
-void TForm1::HandleSetupDatagram(std::string_view /*data*/, TIdSocketHandle& /*binding*/) {}
+
+void TForm1::Timer2Timer() { Protocol.Timer2Timer(); }
+
+void TForm1::Timer3Timer() { Protocol.Timer3Timer(); }
+
+std::string TForm1::UnitIpText() const { return std::string(TrimmedText(ToBytes(Edit8->text()))); }
+
+void TForm1::ShowStatus(const std::string& caption) {
+  Label22->setText(FromBytes(caption));
+  Label22->adjustSize();
+}
+
+void TForm1::ShowUnitIpCaption(const std::string& caption) {
+  Label17->setText(FromBytes(caption));
+  Label17->adjustSize();
+}
+
+void TForm1::ShowUnitReady(bool ready) {
+  SetFieldColour(*Edit8, ready ? std::optional<QColor>(kUnitReadyColour) : std::nullopt);
+}
+
+void TForm1::StartTimer(Timer timer) {
+  QTimer* t = timer == Timer::kPoll ? Timer2 : Timer3;
+  if (!t->isActive()) {
+    t->start();  // a running timer keeps its period
+  }
+}
+
+void TForm1::StopTimer(Timer timer) { (timer == Timer::kPoll ? Timer2 : Timer3)->stop(); }
+
+void TForm1::SendToSetupPort(const std::string& host, const std::string& data) {
+  IdUDPServer1_->SendDatagram(host, kSetupPort, data);
+}
 
 }  // namespace vidideza

@@ -12,6 +12,7 @@
 #include "console/reply_buffer.h"
 #include "app/ui_dispatcher.h"
 #include "net/net_unit_settings.h"
+#include "net/setup_protocol.h"
 #include "net/udp_server.h"
 #include "serial/com_port.h"
 
@@ -31,7 +32,7 @@ class TAdvSpinEdit;
 
 // The main window: every control of the tool, its components and its handlers. It only moves
 // values between the widgets and the core; the decisions live in the core.
-class TForm1 final : public QWidget {
+class TForm1 final : public QWidget, private SetupProtocolHost {
   Q_OBJECT
 
  public:
@@ -44,6 +45,7 @@ class TForm1 final : public QWidget {
 
   const TComPort& ComPort1() const { return *ComPort1_; }
   const TIdUDPServer& IdUDPServer1() const { return *IdUDPServer1_; }
+  const NetSetupProtocol& SetupProtocol() const { return Protocol; }
   const TrafficLog& TrafficLogFile() const { return Log; }
   // The factor by which the 96-dpi design figures are scaled here.
   double DesignScale() const { return scale_; }
@@ -110,10 +112,15 @@ class TForm1 final : public QWidget {
   void Timer1Timer();
   void Timer2Timer();
   void Timer3Timer();
-  void RestartUnitPoll();
-  void ResetDiscoveryDisplay();
-  void StartSetupRun();
-  void HandleSetupDatagram(std::string_view data, TIdSocketHandle& binding);
+
+  // What the setup protocol shows and sends through the window.
+  std::string UnitIpText() const override;
+  void ShowStatus(const std::string& caption) override;
+  void ShowUnitIpCaption(const std::string& caption) override;
+  void ShowUnitReady(bool ready) override;
+  void StartTimer(Timer timer) override;
+  void StopTimer(Timer timer) override;
+  void SendToSetupPort(const std::string& host, const std::string& data) override;
 
   std::unique_ptr<Dialogs> dialogs_;
   HandlerGuard guard_;
@@ -126,7 +133,7 @@ class TForm1 final : public QWidget {
   TrafficLog Log;
   SerialReplyBuffer SerialReplyBuffer_;  // lives as long as the program, across port changes
   NetUnitSettings NetUnitSettings_;
-  int CommandPort = 0;  // the QVX-NET unit's command port, from its port answer
+  NetSetupProtocol Protocol{*this, NetUnitSettings_};
   bool firstShown_ = false;
 
   // Controls, owned by the window through Qt's parent ownership.

@@ -257,11 +257,16 @@ class MainWindowTest : public QObject {
   void pageSwitchingClosesAndReopensTheSerialPort() {
     Start();
     QTRY_VERIFY(form->ComPort1().Active());
+    // The network page polls its unit address: keep everything on this machine.
+    Find<QLineEdit>(form.get(), "Edit8")->setText(QStringLiteral("127.0.0.1"));
+    Find<QLineEdit>(form.get(), "Edit11")->setText(QStringLiteral("0"));
     auto* page = Find<QTabWidget>(form.get(), "PageControl1");
     page->setCurrentIndex(1);
     QVERIFY(!form->ComPort1().Active());
+    QVERIFY(form->IdUDPServer1().Active());
     page->setCurrentIndex(0);
     QVERIFY(form->ComPort1().Active());
+    QVERIFY(!form->IdUDPServer1().Active());
     page->setCurrentIndex(0);  // the page already active: nothing happens
     QVERIFY(form->ComPort1().Active());
     QVERIFY(shown.empty());

@@ -63,6 +63,7 @@ class ConsoleWindowTest : public QObject {
   // Switching pages in a test: the network page must only ever reach this machine.
   void ShowPage(int index) {
     Edit("Edit8")->setText(QStringLiteral("127.0.0.1"));
+    Edit("Edit11")->setText(QStringLiteral("0"));
     Find<QTabWidget>(form.get(), "PageControl1")->setCurrentIndex(index);
   }
 

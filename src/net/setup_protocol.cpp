@@ -1,0 +1,142 @@
+#include "net/setup_protocol.h"
+
+#include <utility>
+
+#include "net/setup_packets.h"
+
+namespace vidideza {
+
+namespace {
+
+using Timer = SetupProtocolHost::Timer;
+
+constexpr const char* kUnitIpCaption = "IP address (x.x.x.x):";
+constexpr std::int32_t kTicksPerRun = 10;
+
+// A byte of a datagram as the 2048-byte zero-filled receive area holds it.
+std::uint8_t ByteAt(std::string_view datagram, std::size_t offset) {
+  return offset < datagram.size() && offset < 2048 ? static_cast<std::uint8_t>(datagram[offset])
+                                                   : 0;
+}
+
+}  // namespace
+
+void NetSetupProtocol::SetStatus(std::string caption) {
+  status_ = std::move(caption);
+  host_.ShowStatus(status_);
+}
+
+void NetSetupProtocol::AppendStatus(char mark) { SetStatus(status_ + mark); }
+
+void NetSetupProtocol::ResetUnitIpDisplay() {
+  host_.ShowUnitReady(false);
+  host_.ShowUnitIpCaption(kUnitIpCaption);
+}
+
+void NetSetupProtocol::RestartUnitPoll() {
+  ResetUnitIpDisplay();
+  SetupInProgress_ = false;
+  SetStatus("Wait .");
+  PollTicks_ = 0;
+  host_.StartTimer(Timer::kPoll);
+}
+
+void NetSetupProtocol::StartSetupRun() {
+  SetStatus("Wait .");
+  host_.SendToSetupPort(kBroadcastAddress, AddressAnnouncement(settings_));
+  PollTicks_ = 0;
+  SetupWritten_ = false;
+  SetupInProgress_ = true;
+  host_.StartTimer(Timer::kPoll);
+  host_.StartTimer(Timer::kSetupLimit);
+}
+
+void NetSetupProtocol::Timer2Timer() {
+  ++PollTicks_;
+  if (PollTicks_ > kTicksPerRun) {
+    host_.StopTimer(Timer::kPoll);
+    SetupInProgress_ = false;
+    SetStatus("Timeout error");
+    return;
+  }
+  AppendStatus('.');
+  if (SetupInProgress_) {
+    host_.SendToSetupPort(kBroadcastAddress, SearchQuery(PollTicks_));
+  } else {
+    host_.SendToSetupPort(host_.UnitIpText(), PortQuery());
+  }
+}
+
+void NetSetupProtocol::Timer3Timer() {
+  host_.StopTimer(Timer::kSetupLimit);
+  host_.StopTimer(Timer::kPoll);
+  SetupInProgress_ = false;
+  SetStatus("Timeout error");
+}
+
+void NetSetupProtocol::HandleSetupDatagram(std::string_view datagram, const std::string& senderIp) {
+  if (ByteAt(datagram, 0) != 0x00 || ByteAt(datagram, 1) > 0x01 || ByteAt(datagram, 2) != 0x00) {
+    return;
+  }
+  const std::uint8_t opcode = ByteAt(datagram, 3);
+  if (opcode == kSearchAnswer) {
+    OnSearchAnswer(datagram, senderIp);
+  } else if (opcode == kPortAnswer) {
+    OnPortAnswer(datagram, senderIp);
+  } else if (opcode == kSetupAcknowledgement) {
+    if (SetupInProgress_ && senderIp == ConfirmedUnitIp_) {
+      AppendStatus('x');
+      host_.SendToSetupPort(ConfirmedUnitIp_, ConfigurationBlock(kBlockFirst));
+    }
+  } else if (opcode >= kBlockRequestFirst && opcode < kBlockRequestLast) {
+    if (senderIp == ConfirmedUnitIp_) {
+      AppendStatus('x');
+      host_.SendToSetupPort(ConfirmedUnitIp_,
+                            ConfigurationBlock(static_cast<std::uint8_t>(opcode + 0x11)));
+    }
+  } else if (opcode == kBlockRequestLast) {
+    if (senderIp == ConfirmedUnitIp_) {
+      AppendStatus('R');
+      host_.SendToSetupPort(ConfirmedUnitIp_, FinishPacket());
+      SetupWritten_ = true;
+      PollTicks_ = 0;
+      host_.StartTimer(Timer::kPoll);
+    }
+  }
+}
+
+void NetSetupProtocol::OnSearchAnswer(std::string_view datagram, const std::string& senderIp) {
+  for (std::size_t i = 0; i < settings_.UnitMac.size(); ++i) {
+    if (ByteAt(datagram, 24 + i) != settings_.UnitMac[i]) {
+      return;
+    }
+  }
+  const std::string unitIp = host_.UnitIpText();
+  if (senderIp != unitIp) {
+    return;
+  }
+  host_.StopTimer(Timer::kPoll);
+  ConfirmedUnitIp_ = unitIp;
+  if (SetupWritten_) {
+    SetStatus("Succesfully set");
+    SetupInProgress_ = false;
+    host_.StopTimer(Timer::kSetupLimit);
+    host_.StartTimer(Timer::kPoll);
+    return;
+  }
+  AppendStatus('x');
+  host_.SendToSetupPort(ConfirmedUnitIp_, SetupRecord(settings_));
+}
+
+void NetSetupProtocol::OnPortAnswer(std::string_view datagram, const std::string& senderIp) {
+  if (SetupInProgress_ || senderIp != host_.UnitIpText()) {
+    return;
+  }
+  host_.StopTimer(Timer::kPoll);
+  CommandPort_ = ByteAt(datagram, 24) + 256 * ByteAt(datagram, 25);
+  host_.ShowUnitIpCaption(kUnitIpCaption + std::to_string(CommandPort_));
+  host_.ShowUnitReady(true);
+  SetStatus("Unit ready");
+}
+
+}  // namespace vidideza

@@ -1,0 +1,255 @@
+#include "net/setup_protocol.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "net/setup_packets.h"
+
+namespace vidideza {
+namespace {
+
+using Timer = SetupProtocolHost::Timer;
+
+class FakeWindow : public SetupProtocolHost {
+ public:
+  std::string unitIp = "203.0.113.10";
+  std::string status;
+  std::string unitIpCaption = "IP address (x.x.x.x): ";
+  bool ready = false;
+  std::map<Timer, bool> running{{Timer::kPoll, false}, {Timer::kSetupLimit, false}};
+  std::map<Timer, int> starts{{Timer::kPoll, 0}, {Timer::kSetupLimit, 0}};
+  struct Sent {
+    std::string host;
+    std::string data;
+  };
+  std::vector<Sent> sent;
+
+  std::string UnitIpText() const override { return unitIp; }
+  void ShowStatus(const std::string& caption) override { status = caption; }
+  void ShowUnitIpCaption(const std::string& caption) override { unitIpCaption = caption; }
+  void ShowUnitReady(bool r) override { ready = r; }
+  void StartTimer(Timer t) override {
+    if (!running[t]) {
+      running[t] = true;
+      ++starts[t];
+    }
+  }
+  void StopTimer(Timer t) override { running[t] = false; }
+  void SendToSetupPort(const std::string& host, const std::string& data) override {
+    sent.push_back({host, data});
+  }
+  std::uint8_t LastOpcode() const { return static_cast<std::uint8_t>(sent.back().data[3]); }
+};
+
+std::string UnitPacket(std::uint8_t opcode, std::size_t size = 4) {
+  std::string p(size, '\0');
+  p[1] = 0x01;
+  p[3] = static_cast<char>(opcode);
+  return p;
+}
+
+std::string SearchAnswer(const std::array<std::uint8_t, 6>& mac) {
+  std::string p = UnitPacket(kSearchAnswer, 30);
+  for (std::size_t i = 0; i < 6; ++i) p[24 + i] = static_cast<char>(mac[i]);
+  return p;
+}
+
+std::string PortAnswer(std::uint8_t low, std::uint8_t high) {
+  std::string p = UnitPacket(kPortAnswer, 26);
+  p[24] = static_cast<char>(low);
+  p[25] = static_cast<char>(high);
+  return p;
+}
+
+class SetupProtocolTest : public ::testing::Test {
+ protected:
+  SetupProtocolTest() {
+    settings.UnitMac = {0x00, 0x20, 0x4A, 0xE0, 0x2C, 0xBE};
+    settings.UnitIp = {203, 0, 113, 10};
+    settings.HostBits = 8;
+  }
+  // Runs a setup until the unit has been found and the record is out.
+  void FoundUnit() {
+    protocol.StartSetupRun();
+    protocol.Timer2Timer();
+    protocol.HandleSetupDatagram(SearchAnswer(settings.UnitMac), window.unitIp);
+    ASSERT_EQ(window.LastOpcode(), kSetupRecord);
+  }
+  // Everything about the protocol that a datagram could change.
+  std::string Snapshot() const {
+    return std::to_string(protocol.SetupInProgress()) + std::to_string(protocol.SetupWritten()) +
+           std::to_string(protocol.PollTicks()) + protocol.ConfirmedUnitIp() + "|" +
+           std::to_string(protocol.CommandPort()) + "|" + window.status + "|" +
+           std::to_string(window.sent.size()) + std::to_string(window.running.at(Timer::kPoll)) +
+           std::to_string(window.running.at(Timer::kSetupLimit));
+  }
+
+  NetUnitSettings settings;
+  FakeWindow window;
+  NetSetupProtocol protocol{window, settings};
+};
+
+TEST_F(SetupProtocolTest, PortQueryMakesUnitReady) {
+  protocol.RestartUnitPoll();
+  EXPECT_EQ(window.status, "Wait .");
+  EXPECT_EQ(window.unitIpCaption, "IP address (x.x.x.x):");
+  EXPECT_TRUE(window.running[Timer::kPoll]);
+  protocol.Timer2Timer();
+  EXPECT_EQ(window.status, "Wait ..");
+  ASSERT_EQ(window.sent.size(), 1U);
+  EXPECT_EQ(window.sent[0].host, "203.0.113.10");
+  EXPECT_EQ(window.sent[0].data, PortQuery());
+
+  protocol.HandleSetupDatagram(PortAnswer(0x11, 0x27), "203.0.113.10");
+  EXPECT_EQ(protocol.CommandPort(), 10001);
+  EXPECT_EQ(window.unitIpCaption, "IP address (x.x.x.x):10001");
+  EXPECT_TRUE(window.ready);
+  EXPECT_EQ(window.status, "Unit ready");
+  EXPECT_FALSE(window.running[Timer::kPoll]);
+}
+
+TEST_F(SetupProtocolTest, NoAnswerEndsInTimeoutAfterTenQueries) {
+  protocol.StartSetupRun();
+  ASSERT_EQ(window.sent.size(), 1U);
+  EXPECT_EQ(window.sent[0].host, "255.255.255.255");
+  EXPECT_EQ(window.sent[0].data, AddressAnnouncement(settings));
+  EXPECT_TRUE(window.running[Timer::kSetupLimit]);
+  for (int tick = 1; tick <= 10; ++tick) {
+    protocol.Timer2Timer();
+    EXPECT_EQ(window.sent.back().data, SearchQuery(tick));
+    EXPECT_EQ(static_cast<int>(window.sent.back().data[1]), tick % 2);
+  }
+  EXPECT_EQ(window.status, "Wait ." + std::string(10, '.'));
+  protocol.Timer2Timer();
+  EXPECT_EQ(window.status, "Timeout error");
+  EXPECT_EQ(window.sent.size(), 11U);
+  EXPECT_FALSE(window.running[Timer::kPoll]);
+  EXPECT_FALSE(protocol.SetupInProgress());
+  EXPECT_TRUE(window.running[Timer::kSetupLimit]);  // keeps running until it expires
+  protocol.Timer3Timer();
+  EXPECT_FALSE(window.running[Timer::kSetupLimit]);
+  EXPECT_EQ(window.status, "Timeout error");
+}
+
+TEST_F(SetupProtocolTest, WholeSetupRunMessageByMessage) {
+  FoundUnit();
+  EXPECT_EQ(window.sent.back().host, "203.0.113.10");
+  EXPECT_EQ(window.sent.back().data, SetupRecord(settings));
+  EXPECT_FALSE(window.running[Timer::kPoll]);
+  EXPECT_EQ(window.status, "Wait ..x");
+
+  protocol.HandleSetupDatagram(UnitPacket(kSetupAcknowledgement), "203.0.113.10");
+  EXPECT_EQ(window.sent.back().data, ConfigurationBlock(0xC2));
+  for (std::uint8_t request = 0xB2; request <= 0xB6; ++request) {
+    protocol.HandleSetupDatagram(UnitPacket(request), "203.0.113.10");
+    EXPECT_EQ(window.sent.back().data, ConfigurationBlock(static_cast<std::uint8_t>(request + 0x11)));
+    EXPECT_EQ(window.sent.back().host, "203.0.113.10");
+  }
+  protocol.HandleSetupDatagram(UnitPacket(0xB7), "203.0.113.10");
+  EXPECT_EQ(window.sent.back().data, FinishPacket());
+  EXPECT_EQ(window.status, "Wait ..xxxxxxxR");
+  EXPECT_TRUE(protocol.SetupWritten());
+  EXPECT_EQ(protocol.PollTicks(), 0);
+  EXPECT_TRUE(window.running[Timer::kPoll]);
+
+  protocol.Timer2Timer();
+  EXPECT_EQ(window.sent.back().data, SearchQuery(1));
+  protocol.Timer2Timer();
+  protocol.Timer2Timer();
+  protocol.HandleSetupDatagram(SearchAnswer(settings.UnitMac), "203.0.113.10");
+  EXPECT_EQ(window.status, "Succesfully set");
+  EXPECT_FALSE(protocol.SetupInProgress());
+  EXPECT_FALSE(window.running[Timer::kSetupLimit]);
+  EXPECT_TRUE(window.running[Timer::kPoll]);
+
+  // Port queries use the ticks left in the run: seven after the third tick.
+  for (int tick = 4; tick <= 10; ++tick) {
+    protocol.Timer2Timer();
+    EXPECT_EQ(window.sent.back().data, PortQuery());
+  }
+  EXPECT_EQ(window.status, "Succesfully set.......");
+  protocol.Timer2Timer();
+  EXPECT_EQ(window.status, "Timeout error");
+}
+
+TEST_F(SetupProtocolTest, DatagramsThatMustBeIgnoredChangeNothing) {
+  FoundUnit();
+  std::string foreignMac = SearchAnswer({0x00, 0x20, 0x4A, 0xE0, 0x2C, 0xBF});
+  std::string badHeader = UnitPacket(kSetupAcknowledgement);
+  badHeader[1] = 0x02;
+  std::string badHeader2 = UnitPacket(kSetupAcknowledgement);
+  badHeader2[0] = 0x01;
+  const struct {
+    const char* what;
+    std::string datagram;
+    std::string sender;
+  } rows[] = {
+      {"ack from another address", UnitPacket(kSetupAcknowledgement), "203.0.113.11"},
+      {"block request from another address", UnitPacket(0xB3), "203.0.113.11"},
+      {"last request from another address", UnitPacket(0xB7), "203.0.113.11"},
+      {"search answer, foreign MAC", foreignMac, "203.0.113.10"},
+      {"search answer, wrong sender", SearchAnswer(settings.UnitMac), "203.0.113.99"},
+      {"port answer while setting up", PortAnswer(1, 2), "203.0.113.10"},
+      {"bad header byte 1", badHeader, "203.0.113.10"},
+      {"bad header byte 0", badHeader2, "203.0.113.10"},
+      {"unknown opcode", UnitPacket(0xB8), "203.0.113.10"},
+      {"text datagram", "A000A,ON\n", "203.0.113.10"},
+      {"empty", "", "203.0.113.10"},
+  };
+  for (const auto& row : rows) {
+    const std::string before = Snapshot();
+    protocol.HandleSetupDatagram(row.datagram, row.sender);
+    EXPECT_EQ(Snapshot(), before) << row.what;
+  }
+  // Every cut of a valid answer either acts as the zero-filled answer or changes nothing.
+  const std::string valid = SearchAnswer(settings.UnitMac);
+  for (std::size_t length = 0; length < valid.size(); ++length) {
+    const std::string before = Snapshot();
+    protocol.HandleSetupDatagram(valid.substr(0, length), "203.0.113.10");
+    EXPECT_EQ(Snapshot(), before) << "search answer cut to " << length;
+  }
+}
+
+TEST_F(SetupProtocolTest, ShortSearchAnswerComparesZerosAtMissingBytes) {
+  settings.UnitMac = {0x00, 0x20, 0x4A, 0xE0, 0x00, 0x00};
+  protocol.StartSetupRun();
+  std::string answer = SearchAnswer(settings.UnitMac).substr(0, 28);
+  protocol.HandleSetupDatagram(answer, "203.0.113.10");
+  EXPECT_EQ(window.LastOpcode(), kSetupRecord);
+}
+
+TEST_F(SetupProtocolTest, LeadingZerosInTheTypedAddressNeverMatchTheSender) {
+  window.unitIp = "203.000.113.010";
+  protocol.StartSetupRun();
+  protocol.HandleSetupDatagram(SearchAnswer(settings.UnitMac), "203.0.113.10");
+  EXPECT_EQ(window.LastOpcode(), kAddressAnnouncement);
+}
+
+TEST_F(SetupProtocolTest, GatesOfAcknowledgementAndBlockRequests) {
+  FoundUnit();
+  protocol.RestartUnitPoll();  // no run under way any more
+  const std::size_t sent = window.sent.size();
+  protocol.HandleSetupDatagram(UnitPacket(kSetupAcknowledgement), "203.0.113.10");
+  EXPECT_EQ(window.sent.size(), sent);  // an acknowledgement needs a run
+  protocol.HandleSetupDatagram(UnitPacket(0xB4), "203.0.113.10");
+  EXPECT_EQ(window.sent.back().data, ConfigurationBlock(0xC5));  // requests do not
+}
+
+TEST_F(SetupProtocolTest, SecondRunDoesNotRestartTheRunningLimit) {
+  protocol.StartSetupRun();
+  protocol.Timer2Timer();
+  protocol.StartSetupRun();
+  EXPECT_EQ(window.starts[Timer::kSetupLimit], 1);
+  EXPECT_EQ(window.starts[Timer::kPoll], 1);  // the poll timer's period runs on too
+  EXPECT_EQ(window.status, "Wait .");
+}
+
+TEST_F(SetupProtocolTest, SearchAnswerOutsideARunStillActs) {
+  protocol.HandleSetupDatagram(SearchAnswer(settings.UnitMac), "203.0.113.10");
+  EXPECT_EQ(window.LastOpcode(), kSetupRecord);
+  EXPECT_EQ(protocol.ConfirmedUnitIp(), "203.0.113.10");
+}
+
+}  // namespace
+}  // namespace vidideza
