@@ -220,7 +220,7 @@ class ConsoleWindowTest : public QObject {
   void simulatedUnitAnswersEveryLine() {
     QProcess unit;
     unit.setWorkingDirectory(QString::fromStdString(dir->path().string()));
-    unit.start(QStringLiteral(QVX_RS_SIM), {"--log", "unit.log"});
+    unit.start(QStringLiteral(QVX_UNIT_SIM), {"--log", "unit.log"});
     QVERIFY(unit.waitForStarted());
     QVERIFY(unit.waitForReadyRead(5000));
     const std::string link = (dir->path() / "qvx-rs.tty").string();

@@ -1,0 +1,166 @@
+// The QVX-NET page of the real window against the simulated QVX-NET unit across a (virtual)
+// network: run through with_test_network.sh, which makes the network and starts the unit.
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QtTest>
+#include <fstream>
+#include <memory>
+
+#include "app/main_window.h"
+#include "app/recording_dialogs.h"
+#include "net/address_parsing.h"
+#include "net/setup_packets.h"
+#include "serial/pseudo_terminal.h"
+#include "test_temp_dir.h"
+
+using namespace vidideza;
+
+namespace {
+
+constexpr const char* kUnitIp = "198.51.100.10";
+constexpr const char* kComputerIp = "198.51.100.1";
+
+template <typename Widget = QWidget>
+Widget* Find(QWidget* form, const char* name) {
+  auto* widget = form->findChild<Widget*>(QLatin1String(name));
+  if (widget == nullptr) {
+    qFatal("no control %s", name);
+  }
+  return widget;
+}
+
+std::string Hex(const std::string& bytes) {
+  std::string text;
+  char pair[4];
+  for (const char c : bytes) {
+    std::snprintf(pair, sizeof pair, "%02X", static_cast<unsigned char>(c));
+    text += pair;
+  }
+  return text;
+}
+
+}  // namespace
+
+class NetWindowTest : public QObject {
+  Q_OBJECT
+
+ private:
+  std::filesystem::path unitDir;
+  std::vector<std::string> shown;
+  std::unique_ptr<CurrentTempDir> dir;
+  std::unique_ptr<PseudoTerminal> pty;
+  std::unique_ptr<TForm1> form;
+
+  QLineEdit* Edit(const char* name) { return Find<QLineEdit>(form.get(), name); }
+  QString Caption(const char* name) { return Find<QLabel>(form.get(), name)->text(); }
+  QStringList MemoLines() {
+    const QString text = Find<QPlainTextEdit>(form.get(), "Memo1")->toPlainText();
+    return text.isEmpty() ? QStringList() : text.split(QLatin1Char('\n'));
+  }
+  std::string UnitLog() { return FileText(unitDir / "unit.log"); }
+
+  void StartOnNetPage() {
+    WriteFileText(dir->path() / "VIDideza.ini", "[Serial]\r\nCOMPort=" + pty->path() + "\r\n");
+    form = std::make_unique<TForm1>(std::make_unique<RecordingDialogs>(shown));
+    form->FormCreate();
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    Edit("Edit8")->setText(QString::fromLatin1(kUnitIp));
+    Edit("Edit9")->setText(QString::fromLatin1(kComputerIp));
+    Edit("Edit12")->setText(QStringLiteral("198.51.100.254"));
+    Find<QTabWidget>(form.get(), "PageControl1")->setCurrentIndex(1);
+    QVERIFY(form->IdUDPServer1().Active());
+    QCOMPARE(form->IdUDPServer1().Bindings().front()->Port, 10100);
+  }
+
+ private slots:
+  void initTestCase() {
+    const char* folder = std::getenv("VIDIDEZA_TEST_UNIT_DIR");
+    if (folder == nullptr) {
+      QSKIP("needs the test network: run through tests/net/with_test_network.sh");
+    }
+    unitDir = folder;
+  }
+  void init() {
+    shown.clear();
+    dir = std::make_unique<CurrentTempDir>();
+    pty = std::make_unique<PseudoTerminal>();
+  }
+  void cleanup() {
+    form.reset();
+    pty.reset();
+    dir.reset();
+  }
+
+  void portQueryMakesUnitReadyAndCommandsReachTheUnit() {
+    StartOnNetPage();
+    QCOMPARE(Caption("Label22"), QStringLiteral("Wait ."));
+    QTRY_COMPARE_WITH_TIMEOUT(Caption("Label22"), QStringLiteral("Unit ready"), 5000);
+    QCOMPARE(Caption("Label17"), QStringLiteral("IP address (x.x.x.x):10001"));
+    QCOMPARE(Edit("Edit8")->palette().color(QPalette::Base), QColor(173, 255, 91));
+    QCOMPARE(form->SetupProtocol().CommandPort(), 10001);
+
+    Edit("Edit1")->setText(QStringLiteral("A000A,ON"));
+    QTest::mouseClick(Find<QPushButton>(form.get(), "Button1"), Qt::LeftButton);
+    QTRY_COMPARE(MemoLines(), QStringList({"SND: A000A,ON", "RCV: A000A,ON,OK"}));
+    QVERIFY(UnitLog().find("received: A000A,ON\n") != std::string::npos);
+    QCOMPARE(FileText(dir->path() / "Test.log"), std::string("SND: A000A,ON\r\nRCV: A000A,ON,OK\r\n"));
+    QVERIFY(shown.empty());
+
+    // Back on the serial page the server port is released at once.
+    const auto start = std::chrono::steady_clock::now();
+    Find<QTabWidget>(form.get(), "PageControl1")->setCurrentIndex(0);
+    QVERIFY(std::chrono::steady_clock::now() - start < std::chrono::milliseconds(50));
+    QVERIFY(!form->IdUDPServer1().Active());
+  }
+
+  void setNetInterfaceWritesTheUnitAndFindsItAgain() {
+    StartOnNetPage();
+    QTRY_COMPARE_WITH_TIMEOUT(Caption("Label22"), QStringLiteral("Unit ready"), 5000);
+    std::filesystem::resize_file(unitDir / "report", 0);  // the unit appends to it
+    QTest::mouseClick(Find<QPushButton>(form.get(), "Button10"), Qt::LeftButton);
+    QVERIFY(shown.empty());
+    QTRY_COMPARE_WITH_TIMEOUT(Caption("Label22"), QStringLiteral("Succesfully set"), 15000);
+    QTRY_COMPARE_WITH_TIMEOUT(Caption("Label22"), QStringLiteral("Unit ready"), 5000);
+
+    NetUnitSettings expected;
+    expected.UnitMac = {0x00, 0x20, 0x4A, 0xE0, 0x2C, 0xBE};
+    expected.UnitIp = {198, 51, 100, 10};
+    expected.ServerIp = {198, 51, 100, 1};
+    expected.Gateway = {198, 51, 100, 254};
+    expected.SubnetMask = {255, 255, 255, 0};
+    expected.HostBits = 8;
+    expected.ServerPort = 10100;
+    std::string report;
+    report += "FC " + Hex(AddressAnnouncement(expected)) + "\n";
+    report += "FA " + Hex(SetupRecord(expected)) + "\n";
+    for (int opcode = 0xC2; opcode <= 0xC7; ++opcode) {
+      const std::string block = ConfigurationBlock(static_cast<std::uint8_t>(opcode));
+      report += Hex(block.substr(3, 1)) + " " + Hex(block) + "\n";
+    }
+    report += "03 " + Hex(FinishPacket()) + "\n";
+    QCOMPARE(FileText(unitDir / "report"), report);
+    QVERIFY(UnitLog().find("set: ip 198.51.100.10, host bits 8, gateway 198.51.100.254, "
+                           "server 198.51.100.1:10100") != std::string::npos);
+
+    // The unit now answers at the server address it was given.
+    QTest::mouseClick(Find<QPushButton>(form.get(), "Button6"), Qt::LeftButton);
+    QTRY_COMPARE(MemoLines().back(), QStringLiteral("RCV: A000A,SV,T21.5,OK"));
+  }
+
+  void unitThatDoesNotAnswerEndsInTimeoutAfterTenDots() {
+    StartOnNetPage();
+    QTRY_COMPARE_WITH_TIMEOUT(Caption("Label22"), QStringLiteral("Unit ready"), 5000);
+    Edit("Edit2")->setText(QStringLiteral("00-20-4A-00-00-01"));  // no such unit out there
+    QTest::mouseClick(Find<QPushButton>(form.get(), "Button10"), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(Caption("Label22"), QStringLiteral("Wait ..........."), 12000);
+    QTRY_COMPARE_WITH_TIMEOUT(Caption("Label22"), QStringLiteral("Timeout error"), 3000);
+  }
+};
+
+QTEST_MAIN(NetWindowTest)
+#include "net_window_test.moc"
