@@ -1,5 +1,5 @@
 // The QVX-NET page of the real window against the simulated QVX-NET unit across a (virtual)
-// network: run through with_test_network.sh, which makes the network and starts the unit.
+// network: run through scripts/with-test-network, which makes the network and starts the unit.
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -81,7 +81,7 @@ class NetWindowTest : public QObject {
   void initTestCase() {
     const char* folder = std::getenv("VIDIDEZA_TEST_UNIT_DIR");
     if (folder == nullptr) {
-      QSKIP("needs the test network: run through tests/net/with_test_network.sh");
+      QSKIP("needs the test network: run through scripts/with-test-network");
     }
     unitDir = folder;
   }

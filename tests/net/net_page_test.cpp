@@ -1,0 +1,188 @@
+// The QVX-NET page on this machine alone: every address is 127.0.0.1 and the server port is
+// chosen by the system, so nothing leaves the loopback interface.
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTimer>
+#include <QtTest>
+#include <memory>
+
+#include "app/main_window.h"
+#include "app/recording_dialogs.h"
+#include "net/setup_packets.h"
+#include "serial/pseudo_terminal.h"
+#include "test_temp_dir.h"
+#include "udp_peer.h"
+
+using namespace vidideza;
+
+namespace {
+
+template <typename Widget = QWidget>
+Widget* Find(QWidget* form, const char* name) {
+  auto* widget = form->findChild<Widget*>(QLatin1String(name));
+  if (widget == nullptr) {
+    qFatal("no control %s", name);
+  }
+  return widget;
+}
+
+}  // namespace
+
+class NetPageTest : public QObject {
+  Q_OBJECT
+
+ private:
+  std::vector<std::string> shown;
+  std::unique_ptr<CurrentTempDir> dir;
+  std::unique_ptr<PseudoTerminal> pty;
+  std::unique_ptr<TForm1> form;
+
+  QLineEdit* Edit(const char* name) { return Find<QLineEdit>(form.get(), name); }
+  QStringList MemoLines() {
+    const QString text = Find<QPlainTextEdit>(form.get(), "Memo1")->toPlainText();
+    return text.isEmpty() ? QStringList() : text.split(QLatin1Char('\n'));
+  }
+  int ServerPort() { return form->IdUDPServer1().Bindings().front()->Port; }
+
+  // A datagram for the peer, received while the window's event loop keeps running.
+  static std::optional<UdpPeer::Received> ReceiveWhileRunning(const UdpPeer& peer) {
+    std::optional<UdpPeer::Received> got;
+    for (int i = 0; i < 100 && !got; ++i) {
+      got = peer.Receive(std::chrono::milliseconds(0));
+      if (!got) {
+        QTest::qWait(50);
+      }
+    }
+    return got;
+  }
+
+  void StartOnNetPage(const QString& serverPort = QStringLiteral("0")) {
+    WriteFileText(dir->path() / "VIDideza.ini", "[Serial]\r\nCOMPort=" + pty->path() + "\r\n");
+    form = std::make_unique<TForm1>(std::make_unique<RecordingDialogs>(shown));
+    form->FormCreate();
+    form->show();
+    form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form.get()));
+    for (const char* field : {"Edit8", "Edit9", "Edit12"}) {
+      Edit(field)->setText(QStringLiteral("127.0.0.1"));
+    }
+    Edit("Edit11")->setText(serverPort);
+    Find<QTabWidget>(form.get(), "PageControl1")->setCurrentIndex(1);
+    QVERIFY(form->IdUDPServer1().Active());
+  }
+
+ private slots:
+  void init() {
+    shown.clear();
+    dir = std::make_unique<CurrentTempDir>();
+    pty = std::make_unique<PseudoTerminal>();
+  }
+  void cleanup() {
+    form.reset();
+    pty.reset();
+    dir.reset();
+  }
+
+  void textDatagramsBecomeRcvLines() {
+    StartOnNetPage();
+    const UdpPeer unit;
+    unit.SendTo(ServerPort(), "A000A,ON,OK\n");
+    unit.SendTo(ServerPort(), "not a reply\n");
+    unit.SendTo(ServerPort(), "@");
+    QTRY_COMPARE(MemoLines(), QStringList({"RCV: A000A,ON,OK", "RCV: "}));
+    QCOMPARE(FileText(dir->path() / "Test.log"), std::string("RCV: A000A,ON,OK\r\nRCV: \r\n"));
+  }
+
+  void commandsGoToTheUnitsCommandPortAsOneDatagram() {
+    const UdpPeer setupPort(kSetupPort);
+    const UdpPeer commandPort;
+    StartOnNetPage();
+    // The unit answers the port query with its command port.
+    const auto query = ReceiveWhileRunning(setupPort);
+    QCOMPARE(query->data, PortQuery());
+    QCOMPARE(int(query->fromPort), ServerPort());
+    std::string answer(26, '\0');
+    answer[3] = '\xF9';
+    answer[24] = static_cast<char>(commandPort.port() & 0xFF);
+    answer[25] = static_cast<char>(commandPort.port() >> 8);
+    setupPort.SendTo(ServerPort(), answer);
+    QTRY_COMPARE(Find<QLabel>(form.get(), "Label22")->text(), QStringLiteral("Unit ready"));
+
+    Edit("Edit8")->setText(QStringLiteral(" 127.0.0.1 "));  // sent to the trimmed address
+    QTest::mouseClick(Find<QPushButton>(form.get(), "Button1"), Qt::LeftButton);
+    const auto command = ReceiveWhileRunning(commandPort);
+    QCOMPARE(command->data, std::string("A000A,ON\n"));
+    QCOMPARE(int(command->fromPort), ServerPort());
+    QVERIFY(shown.empty());
+  }
+
+  void changedServerPortAppliesTenSecondsAfterTheLastEdit() {
+    StartOnNetPage();
+    auto* timer1 = form->findChild<QTimer*>(QStringLiteral("Timer1"));
+    const int freePort = UdpPeer().port();
+    Edit("Edit11")->setFocus();
+    Edit("Edit11")->selectAll();
+    QTest::keyClicks(Edit("Edit11"), QString::number(freePort));
+    QCOMPARE(Edit("Edit11")->palette().color(QPalette::Base), QColor(255, 221, 221));
+    QVERIFY(timer1->isActive());
+    QCOMPARE(timer1->interval(), 10000);
+    QVERIFY(timer1->remainingTime() > 9000);  // restarted by the last keystroke
+    QVERIFY(ServerPort() != freePort);
+    timer1->setInterval(20);  // let the ten seconds pass at once
+    timer1->start();
+    QTRY_COMPARE(ServerPort(), freePort);
+    QVERIFY(!timer1->isActive());
+    QCOMPARE(Edit("Edit11")->palette().color(QPalette::Base),
+             QApplication::palette().color(QPalette::Base));
+  }
+
+  void serverPortFieldRules_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("port");
+    const int free = UdpPeer().port();
+    QTest::newRow("number") << QString::number(free) << free;
+    QTest::newRow("beyond 16 bits") << QString::number(free + 65536) << free;
+  }
+  void serverPortFieldRules() {
+    QFETCH(QString, text);
+    QFETCH(int, port);
+    StartOnNetPage(text);
+    QCOMPARE(ServerPort(), port);
+  }
+
+  void portHeldByAnotherProgramShowsTheBindError() {
+    const UdpPeer holder;
+    StartOnNetPage(QStringLiteral("0"));
+    auto* status = Find<QLabel>(form.get(), "Label22");
+    QTRY_COMPARE(status->text(), QStringLiteral("Wait .."));  // one port query out
+    Edit("Edit11")->setText(QString::number(holder.port()));
+    Find<QTabWidget>(form.get(), "PageControl1")->setCurrentIndex(0);
+    Find<QTabWidget>(form.get(), "PageControl1")->setCurrentIndex(1);
+    QCOMPARE(shown, std::vector<std::string>{
+                        "error: Could not bind socket. Address and port are already in use."});
+    QVERIFY(!form->IdUDPServer1().Active());
+    // The polling did not restart after the failed rebinding: the old run's dots stay.
+    QVERIFY(status->text().startsWith(QStringLiteral("Wait ..")));
+  }
+
+  void badFieldsShowTheirNoticeAndSendNothing() {
+    StartOnNetPage();
+    Edit("Edit2")->setText(QStringLiteral("00:20:4A:E0:2C:BE"));
+    QTest::mouseClick(Find<QPushButton>(form.get(), "Button10"), Qt::LeftButton);
+    QCOMPARE(shown, std::vector<std::string>{"notice: Wrong MAC address"});
+    QVERIFY(!form->findChild<QTimer*>(QStringLiteral("Timer3"))->isActive());
+    QVERIFY(!form->SetupProtocol().SetupInProgress());
+
+    shown.clear();
+    Edit("Edit8")->setFocus();
+    Edit("Edit8")->setText(QStringLiteral("127.0.0"));
+    Edit("Edit2")->setFocus();  // leaving the field checks it
+    QCOMPARE(shown, std::vector<std::string>{"notice: Wrong IP address"});
+  }
+};
+
+QTEST_MAIN(NetPageTest)
+#include "net_page_test.moc"
