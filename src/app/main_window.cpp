@@ -20,6 +20,7 @@
 #include "console/text_datagram.h"
 #include "net/address_parsing.h"
 #include "net/integer_parsing.h"
+#include "net/ip_info.h"
 #include "net/setup_packets.h"
 
 namespace vidideza {
@@ -160,7 +161,24 @@ void TForm1::FormDestroy() {
   guard_.Run([this] { Log.Close(); });
 }
 
-void TForm1::FillCardSelector() {}
+void TForm1::FillCardSelector() {
+  const TIPInfo info;
+  const TAdapter& adapter = info.Adapter(CardNr);
+  // The items are replaced; the box shows the saved card's description with no item selected.
+  ComboBox4->clear();
+  for (int i = 0; i < info.AdapterCount(); ++i) {
+    ComboBox4->addItem(FromBytes(info.Adapter(i).Description));
+  }
+  ComboBox4->setCurrentIndex(-1);
+  ComboBox4->setEditText(FromBytes(adapter.Description));
+  ShowAdapterAddresses(adapter);
+}
+
+void TForm1::ShowAdapterAddresses(const TAdapter& adapter) {
+  Edit9->setText(FromBytes(adapter.IPAddressEntry(0).Address));
+  Edit10->setText(FromBytes(adapter.IPAddressEntry(0).Mask));
+  Edit12->setText(FromBytes(adapter.GatewayEntry(0).Address));
+}
 
 // --- page switching ---------------------------------------------------------------------
 
@@ -362,7 +380,15 @@ void TForm1::Button10Click() {
   Protocol.StartSetupRun();
 }
 
-void TForm1::ComboBox4Change() {}
+void TForm1::ComboBox4Change() {
+  const int index = ComboBox4->currentIndex();
+  const TIPInfo info;
+  const TAdapter& adapter = info.Adapter(index);
+  ComboBox4->setEditText(FromBytes(adapter.Description));
+  ShowAdapterAddresses(adapter);
+  RebindUdpServer();
+  Protocol.RestartUnitPoll();
+}
 
 void TForm1::Timer2Timer() { Protocol.Timer2Timer(); }
 

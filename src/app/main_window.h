@@ -29,6 +29,7 @@ class QTimer;
 namespace vidideza {
 
 class TAdvSpinEdit;
+class TAdapter;
 
 // The main window: every control of the tool, its components and its handlers. It only moves
 // values between the widgets and the core; the decisions live in the core.
@@ -69,6 +70,7 @@ class TForm1 final : public QWidget, private SetupProtocolHost {
   void ConfigureComPort();
   void ConfigureUdpServer();
   void FillCardSelector();
+  void ShowAdapterAddresses(const TAdapter& adapter);
 
   // Page show actions and page switching.
   void PageControl1Change(int index);

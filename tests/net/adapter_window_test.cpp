@@ -1,0 +1,131 @@
+// The card selector and the server fields against known adapters: run through
+// scripts/with-adapter-network, which makes a namespace with two of them.
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTabWidget>
+#include <QTimer>
+#include <QtTest>
+#include <memory>
+#include <sstream>
+
+#include "app/main_window.h"
+#include "app/recording_dialogs.h"
+#include "serial/pseudo_terminal.h"
+#include "test_temp_dir.h"
+
+using namespace vidideza;
+
+class AdapterWindowTest : public QObject {
+  Q_OBJECT
+
+ private:
+  std::string first;
+  std::string second;
+  std::vector<std::string> shown;
+  std::unique_ptr<CurrentTempDir> dir;
+  std::unique_ptr<PseudoTerminal> pty;
+  std::unique_ptr<TForm1> form;
+
+  QLineEdit* Edit(const char* name) { return form->findChild<QLineEdit*>(QLatin1String(name)); }
+  QComboBox* Cards() { return form->findChild<QComboBox*>(QStringLiteral("ComboBox4")); }
+  QStringList Items() {
+    QStringList items;
+    for (int i = 0; i < Cards()->count(); ++i) items << Cards()->itemText(i);
+    return items;
+  }
+
+  void Start(const std::string& cardNr) {
+    WriteFileText(dir->path() / "VIDideza.ini",
+                  "[Serial]\r\nCOMPort=" + pty->path() + "\r\n[Network]\r\nCardNr=" + cardNr + "\r\n");
+    form = std::make_unique<TForm1>(std::make_unique<RecordingDialogs>(shown));
+    form->FormCreate();
+  }
+
+ private slots:
+  void initTestCase() {
+    const char* names = std::getenv("VIDIDEZA_TEST_ADAPTERS");
+    if (names == nullptr) {
+      QSKIP("needs the adapter test network: run through scripts/with-adapter-network");
+    }
+    std::istringstream(names) >> first >> second;
+  }
+  void init() {
+    shown.clear();
+    dir = std::make_unique<CurrentTempDir>();
+    pty = std::make_unique<PseudoTerminal>();
+  }
+  void cleanup() {
+    form.reset();
+    pty.reset();
+    dir.reset();
+  }
+
+  void startUpFillsFromTheSavedCard_data() {
+    QTest::addColumn<QString>("cardNr");
+    QTest::addColumn<int>("card");
+    QTest::addColumn<QString>("serverIp");
+    QTest::addColumn<QString>("gateway");
+    QTest::newRow("card 0") << "0" << 0 << "198.51.100.1" << "198.51.100.254";
+    QTest::newRow("card 1") << "1" << 1 << "203.0.113.1" << "0.0.0.0";
+    QTest::newRow("card $1") << "$1" << 1 << "203.0.113.1" << "0.0.0.0";
+  }
+  void startUpFillsFromTheSavedCard() {
+    QFETCH(QString, cardNr);
+    QFETCH(int, card);
+    QFETCH(QString, serverIp);
+    QFETCH(QString, gateway);
+    Start(cardNr.toStdString());
+    QVERIFY(shown.empty());
+    QCOMPARE(Items().size(), 2);
+    QVERIFY(Items()[0].startsWith(QString::fromStdString(first + " (")));
+    QVERIFY(Items()[1].startsWith(QString::fromStdString(second + " (")));
+    QCOMPARE(Cards()->currentIndex(), -1);
+    QCOMPARE(Cards()->currentText(), Items()[card]);
+    QCOMPARE(Edit("Edit9")->text(), serverIp);
+    QCOMPARE(Edit("Edit10")->text(), QStringLiteral("255.255.255.0"));
+    QCOMPARE(Edit("Edit12")->text(), gateway);
+    QVERIFY(form->TrafficLogFile().IsOpen());
+  }
+
+  void cardBeyondTheListKeepsTheDesignTextsAndStillOpensTheLog() {
+    Start("2");
+    QCOMPARE(shown, std::vector<std::string>{"error: List index out of bounds (2)"});
+    QCOMPARE(Cards()->count(), 0);
+    QCOMPARE(Cards()->currentText(), QString());
+    QCOMPARE(Edit("Edit9")->text(), QStringLiteral("192.168.1.100"));
+    QCOMPARE(Edit("Edit10")->text(), QStringLiteral("255.255.255.0"));
+    QCOMPARE(Edit("Edit12")->text(), QStringLiteral("192.168.1.254"));
+    QVERIFY(form->TrafficLogFile().IsOpen());
+    // Shutdown writes the card number back unchanged.
+    form->FormDestroy();
+    QVERIFY(FileText(dir->path() / "VIDideza.ini").find("CardNr=2\r\n") != std::string::npos);
+  }
+
+  void choosingACardFillsTheFieldsRebindsAndRestartsPolling() {
+    Start("0");
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    Edit("Edit8")->setText(QStringLiteral("198.51.100.10"));
+    Edit("Edit11")->setText(QStringLiteral("0"));
+    form->findChild<QTabWidget*>(QStringLiteral("PageControl1"))->setCurrentIndex(1);
+    const int portBefore = form->IdUDPServer1().Bindings().front()->Port;
+    auto* status = form->findChild<QLabel*>(QStringLiteral("Label22"));
+    QTRY_COMPARE(status->text(), QStringLiteral("Wait .."));
+
+    Cards()->setCurrentIndex(1);
+    emit Cards()->activated(1);
+    QCOMPARE(Cards()->currentText(), Items()[1]);
+    QCOMPARE(Edit("Edit9")->text(), QStringLiteral("203.0.113.1"));
+    QCOMPARE(Edit("Edit12")->text(), QStringLiteral("0.0.0.0"));
+    QCOMPARE(status->text(), QStringLiteral("Wait ."));  // polling restarted
+    QVERIFY(form->IdUDPServer1().Active());
+    QVERIFY(form->IdUDPServer1().Bindings().front()->Port != portBefore);  // bound afresh
+    form->FormDestroy();
+    QVERIFY(FileText(dir->path() / "VIDideza.ini").find("CardNr=0\r\n") != std::string::npos);
+    QVERIFY(shown.empty());
+  }
+};
+
+QTEST_MAIN(AdapterWindowTest)
+#include "adapter_window_test.moc"
