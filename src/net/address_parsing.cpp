@@ -31,6 +31,9 @@ bool ParseParts(char delimiter, std::string_view text, const std::string& prefix
 }  // namespace
 
 std::vector<std::string> Split(char delimiter, std::string_view text) {
+  // A NUL byte ends the text: it is neither blank nor part of an item, so scanning on would
+  // never get past it.
+  text = text.substr(0, text.find('\0'));
   std::vector<std::string> parts;
   std::size_t i = 0;
   const auto skipBlanks = [&] {

@@ -14,6 +14,7 @@ namespace vidideza {
 // around the text and around delimiters; two delimiters in a row give an empty part, as does a
 // delimiter at the start or as the very last character. A part that starts with a double quote
 // runs to the matching quote ("" inside stands for one "); an unclosed quote takes the rest.
+// A NUL byte ends the text.
 std::vector<std::string> Split(char delimiter, std::string_view text);
 
 // Six hexadecimal parts separated by "-" ("00-20-4A-E0-2C-BE"); each part's low 8 bits become

@@ -32,6 +32,9 @@ TEST(Split, BlanksAndDelimitersSeparateParts) {
       {'.', "\"unclosed rest", {"unclosed rest"}},
       {'.', "\t1\r.\n2", {"1", "2"}},
   };
+  // A NUL byte ends the text (scanning used to stop at it forever).
+  EXPECT_EQ(Split('$', std::string_view("F\0\0FF", 5)), Parts{"F"});
+  EXPECT_EQ(Split('.', std::string_view("1.2\0.3", 5)), (Parts{"1", "2"}));
   for (const auto& row : rows) {
     EXPECT_EQ(Split(row.delimiter, row.text), row.parts) << '"' << row.text << '"';
   }
