@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <thread>
 
 #include "net/socket_errors.h"
@@ -188,6 +189,31 @@ TEST_F(UdpServerTest, DeactivationRunsADeliveryAlreadyQueued) {
   server.SetActive(false);
   ASSERT_EQ(deliveries.size(), 1U);
   EXPECT_EQ(deliveries[0].data, "last");
+}
+
+TEST_F(UdpServerTest, RebindAndSendWhileDatagramsFlow) {
+  Bind(0);
+  const int port = BoundPort();
+  std::atomic<bool> done{false};
+  std::thread peerThread([&] {
+    const UdpPeer peer;
+    while (!done) {
+      peer.SendTo(static_cast<std::uint16_t>(port), "A000A,ST\n");
+    }
+  });
+  const UdpPeer sink;
+  for (int round = 0; round < 50; ++round) {
+    Bind(port);
+    server.SendDatagram("127.0.0.1", sink.port(), "A000A,ON\n");
+    ui.PumpFor(milliseconds(2));
+  }
+  done = true;
+  peerThread.join();
+  server.SetActive(false);
+  EXPECT_FALSE(deliveries.empty());
+  for (const auto& d : deliveries) {
+    EXPECT_EQ(d.data, "A000A,ST\n");
+  }
 }
 
 }  // namespace

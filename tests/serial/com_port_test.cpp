@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <termios.h>
 
+#include <atomic>
 #include <chrono>
 #include <ctime>
 #include <thread>
@@ -266,6 +267,36 @@ TEST_F(ComPortTest, VanishedDeviceIsReportedOnceWithoutSpinningAndThePortCanReop
   EXPECT_NO_THROW(port.Open());
   replacement.Send("again\n");
   ASSERT_TRUE(ui.PumpUntil([&] { return received == "partialagain\n"; }));
+}
+
+TEST_F(ComPortTest, OpenAndCloseWhileDataFlows) {
+  ConfigureAsTool(port, pty.path());
+  std::size_t received = 0;
+  port.SetOnRxChar([&](TCustomComPort& p) { received += p.ReadText().size(); });
+  std::atomic<bool> done{false};
+  std::atomic<bool> finished{false};
+  std::thread unit([&] {
+    while (!done) {
+      pty.Send("A000A,ST,T21.5\n");
+    }
+    finished = true;
+  });
+  for (int round = 0; round < 50; ++round) {
+    port.Open();
+    port.WriteText("A000A,ON\n");
+    ui.PumpFor(milliseconds(2));
+    port.Close();
+  }
+  done = true;
+  // The unit may be blocked on a full line: each open purges it, so its last write ends.
+  while (!finished) {
+    port.Open();
+    ui.PumpFor(milliseconds(5));
+    port.Close();
+  }
+  unit.join();
+  EXPECT_GT(received, 0U);
+  EXPECT_TRUE(ui.errors.empty());
 }
 
 }  // namespace
