@@ -18,6 +18,8 @@ namespace vidideza {
 
 namespace {
 
+constexpr int kReceiveBufferBytes = 4 << 20;
+
 int SocketErrorNumber(int error) {
   switch (error) {
     case EMSGSIZE: return 10040;
@@ -60,6 +62,12 @@ class PosixUdpSocket final : public UdpSocket {
   PosixUdpSocket() : fd_(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0)) {
     if (!fd_.valid()) {
       throw EIdInvalidSocket();
+    }
+    // Each datagram waits for the UI thread to show and log it: let a burst wait in the
+    // kernel rather than be dropped (beyond the system's limit only with the right to force).
+    const int bytes = kReceiveBufferBytes;
+    if (::setsockopt(fd_.get(), SOL_SOCKET, SO_RCVBUFFORCE, &bytes, sizeof bytes) != 0) {
+      ::setsockopt(fd_.get(), SOL_SOCKET, SO_RCVBUF, &bytes, sizeof bytes);
     }
   }
 

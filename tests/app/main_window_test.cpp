@@ -370,14 +370,24 @@ class MainWindowTest : public QObject {
     QVERIFY(!second.TrafficLogFile().IsOpen());
   }
 
+  void refusedSettingsWriteStillClosesTheLog_data() {
+    QTest::addColumn<bool>("folder");
+    QTest::newRow("read-only file") << false;
+    QTest::newRow("read-only folder") << true;
+  }
   void refusedSettingsWriteStillClosesTheLog() {
+    QFETCH(bool, folder);
     Start();
+    QTRY_VERIFY(form->ComPort1().Active());
+    QTest::mouseClick(Find<QPushButton>(form.get(), "Button1"), Qt::LeftButton);
     form->close();
-    ::chmod((dir->path() / "VIDideza.ini").c_str(), 0444);
+    const auto path = dir->path() / "VIDideza.ini";
+    ::chmod(folder ? dir->path().c_str() : path.c_str(), folder ? 0555 : 0444);
     form->FormDestroy();
-    QCOMPARE(shown, std::vector<std::string>{
-                        "error: Unable to write to " + (dir->path() / "VIDideza.ini").string() + "."});
+    ::chmod(dir->path().c_str(), 0755);
+    QCOMPARE(shown, std::vector<std::string>{"error: Unable to write to " + path.string() + "."});
     QVERIFY(!form->TrafficLogFile().IsOpen());
+    QCOMPARE(FileText(dir->path() / "Test.log"), std::string("SND: A000A,ON\r\n"));
   }
 
   // The program itself, ended from outside: it shuts down as by the close box.

@@ -1,5 +1,7 @@
 // The command console in the real window: stamping, sending over the serial link, the setup
 // commands, reply lines, and the whole exchange with the simulated QVX-RS unit.
+#include <time.h>
+
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -214,6 +216,32 @@ class ConsoleWindowTest : public QObject {
     QTRY_COMPARE(MemoLines(), QStringList({QString::fromUtf8(
                                   "RCV: a\xE2\x90\x80" "b\xE2\x90\x9B\xE2\x90\xA1\xC3\xA9")}));
     QCOMPARE(LogText(), std::string("RCV: a\0b\x1b\x7F\xE9\r\n", 13));
+  }
+
+  // An unplugged adapter: one error, no spinning, the port reopens and the partial line stays.
+  void vanishedDeviceIsReportedOnceAndItsBytesStay() {
+    StartOnPty();
+    pty->Send("A000A,ON");
+    QTest::qWait(150);
+    pty->Vanish();
+    timespec before{};
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &before);
+    QTest::qWait(1000);
+    timespec after{};
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &after);
+    const double cpu = double(after.tv_sec - before.tv_sec) + double(after.tv_nsec - before.tv_nsec) / 1e9;
+    QVERIFY2(cpu < 0.2, "busy while the device is gone");
+    QCOMPARE(shown, std::vector<std::string>{"error: Input/output error."});
+
+    // The technician plugs in another adapter and picks it.
+    PseudoTerminal replacement;
+    auto* ports = Find<QComboBox>(form.get(), "ComboBox3");
+    ports->setEditText(QString::fromStdString(replacement.path()));
+    emit ports->textActivated(ports->currentText());
+    QVERIFY(form->ComPort1().Active());
+    replacement.Send(",OK\n");
+    QTRY_COMPARE(MemoLines(), QStringList({"RCV: A000A,ON,OK"}));
+    QCOMPARE(shown.size(), size_t(1));
   }
 
   // The whole exchange with the simulated unit, and a flood of replies.
