@@ -28,8 +28,10 @@ std::vector<Line> SplitLines(std::string_view text) {
   return lines;
 }
 
+// Blanks around names and values do not count; neither does a carriage return left at the end
+// of a last line that has no line feed.
 std::string_view Trim(std::string_view s) {
-  const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
   while (!s.empty() && blank(s.front())) {
     s.remove_prefix(1);
   }

@@ -355,6 +355,7 @@ void TCustomComPort::FinishWrite() {
 
 void TCustomComPort::Read(char* buffer, std::int32_t count, bool wait) {
   CheckOpen();
+  ++readCount_;
   FinishRead();
   CheckErrorState();
   pendingReadCount_ = count;
@@ -385,6 +386,7 @@ void TCustomComPort::Write(const char* buffer, std::int32_t count, bool wait) {
 
 std::string TCustomComPort::ReadText() {
   CheckOpen();
+  ++readCount_;
   FinishRead();
   std::string text(static_cast<std::size_t>(InputCount()), '\0');
   if (!text.empty()) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -136,6 +137,8 @@ class TCustomComPort {
 
   // The receive thread's event handling, run on the UI thread.
   void HandleDeviceEvents();
+  // How many reads have started, for the receive thread to see whether a handler read.
+  std::uint64_t ReadCount() const { return readCount_.load(); }
   // Re-applies the line settings when open (used by the setting objects).
   void ApplyLineSettings();
   void ApplyBufferSizes();
@@ -177,6 +180,7 @@ class TCustomComPort {
   TBufferSizes bufferSizes_{*this};
   TTimeouts timeouts_{*this};
   PortEvent onRxChar_;
+  std::atomic<std::uint64_t> readCount_{0};  // written on the UI thread, read by the receive thread
 };
 
 class TComPort final : public TCustomComPort {

@@ -64,9 +64,9 @@ void TComThread::Run() {
       break;
     }
     if (event == DeviceEvent::kCharsReceived) {
-      const std::int32_t waiting = WaitingBytes();
+      const std::uint64_t readsBefore = port_.ReadCount();
       Dispatch();
-      if (!stop_ && waiting > 0 && WaitingBytes() >= waiting) {
+      if (!stop_ && port_.ReadCount() == readsBefore && WaitingBytes() > 0) {
         std::this_thread::sleep_for(kIdlePace);
       }
     } else if (event == DeviceEvent::kHangUp) {

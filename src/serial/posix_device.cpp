@@ -66,6 +66,12 @@ class Transfer {
       running_ = false;
     });
   }
+  // A transfer that completed at once, as an overlapped call may.
+  void Completed(std::size_t moved) {
+    Join();
+    error_ = 0;
+    moved_ = moved;
+  }
   bool InProgress() const { return running_.load(); }
   void Abort() const { cancel_.Signal(); }
 
@@ -125,6 +131,22 @@ std::size_t MoveBytes(int fd, short readiness, int cancelFd, std::size_t count, 
       error = errno;
       break;
     }
+  }
+  return done;
+}
+
+// Moves what the descriptor takes or gives right now, without waiting.
+std::size_t MoveNow(std::size_t count, const std::function<ssize_t(std::size_t done)>& op) {
+  std::size_t done = 0;
+  while (done < count) {
+    const ssize_t n = op(done);
+    if (n <= 0) {
+      if (n < 0 && errno == EINTR) {
+        continue;
+      }
+      break;  // nothing more now (EAGAIN) or a failure, which the worker meets and reports
+    }
+    done += static_cast<std::size_t>(n);
   }
   return done;
 }
@@ -195,10 +217,18 @@ class PosixSerialDevice final : public SerialDevice {
 
   void StartRead(char* buffer, std::size_t count) override {
     const int fd = fd_.get();
-    read_.Start([fd, buffer, count](int cancelFd, int& error) {
-      return MoveBytes(fd, POLLIN, cancelFd, count, error, [&](std::size_t done) {
-        return ::read(fd, buffer + done, count - done);
-      });
+    // Most reads ask for bytes already waiting: they complete at once, without a worker.
+    const std::size_t now = MoveNow(count, [&](std::size_t done) {
+      return ::read(fd, buffer + done, count - done);
+    });
+    if (now == count) {
+      read_.Completed(now);
+      return;
+    }
+    read_.Start([fd, buffer, count, now](int cancelFd, int& error) {
+      return now + MoveBytes(fd, POLLIN, cancelFd, count - now, error, [&](std::size_t done) {
+               return ::read(fd, buffer + now + done, count - now - done);
+             });
     });
   }
   bool ReadInProgress() const override { return read_.InProgress(); }
@@ -209,10 +239,19 @@ class PosixSerialDevice final : public SerialDevice {
     writeBytes_ = std::move(bytes);
     const int fd = fd_.get();
     const std::string* data = &writeBytes_;
-    write_.Start([fd, data](int cancelFd, int& error) {
-      return MoveBytes(fd, POLLOUT, cancelFd, data->size(), error, [&](std::size_t done) {
-        return ::write(fd, data->data() + done, data->size() - done);
-      });
+    const std::size_t now = MoveNow(data->size(), [&](std::size_t done) {
+      return ::write(fd, data->data() + done, data->size() - done);
+    });
+    if (now == data->size()) {
+      write_.Completed(now);
+      return;
+    }
+    write_.Start([fd, data, now](int cancelFd, int& error) {
+      return now + MoveBytes(fd, POLLOUT, cancelFd, data->size() - now, error,
+                             [&](std::size_t done) {
+                               return ::write(fd, data->data() + now + done,
+                                              data->size() - now - done);
+                             });
     });
   }
   bool WriteInProgress() const override { return write_.InProgress(); }

@@ -41,6 +41,9 @@ TEST(IniRead, ValueRulesOfTheProfileFunctions) {
   EXPECT_EQ(IniRead("[S]\nK=a=b\n", "S", "K"), "a=b");
   EXPECT_EQ(IniRead("[S]\nK=first\n[S]\nK=second\n", "S", "K"), "first");
   EXPECT_EQ(IniRead("[S]\nK=last line without end", "S", "K"), "last line without end");
+  // A last line cut after its carriage return reads as the same value once a line follows it.
+  EXPECT_EQ(IniRead("[S]\nK=v\r", "S", "K"), "v");
+  EXPECT_EQ(IniRead(IniWrite("[S]\nK=v\r", "T", "X", "1"), "S", "K"), "v");
   EXPECT_EQ(IniRead("[S]\nK=" + std::string(5000, 'v') + "\n", "S", "K")->size(),
             kMaxProfileValue);
 }
