@@ -29,10 +29,12 @@ int main(int argc, char* argv[]) {
   size_t used = 0;
   for (;;) {
     struct pollfd p = {fd, POLLIN, 0};
-    if (poll(&p, 1, -1) <= 0) continue;
+    if (poll(&p, 1, -1) <= 0)
+      continue;
     char buffer[4096];
     ssize_t n = read(fd, buffer, sizeof buffer);
-    if (n <= 0) return 0;
+    if (n <= 0)
+      return 0;
     for (ssize_t i = 0; i < n; ++i) {
       if (buffer[i] == '\n') {
         if (used > 0) {

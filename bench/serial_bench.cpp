@@ -6,19 +6,19 @@
 #include <pty.h>
 #include <signal.h>
 #include <sys/inotify.h>
-#include <termios.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
-#include <thread>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -53,12 +53,16 @@ class LogWatch {
     }
     const auto deadline = Clock::now() + limit;
     for (;;) {
-      if (Scan(text)) return true;
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-      if (left.count() <= 0) return false;
+      if (Scan(text))
+        return true;
+      const auto left =
+          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+      if (left.count() <= 0)
+        return false;
       if (watch_ < 0) {
         usleep(1000);
-        if (fs::exists(path_)) watch_ = inotify_add_watch(inotify_, path_.c_str(), IN_MODIFY);
+        if (fs::exists(path_))
+          watch_ = inotify_add_watch(inotify_, path_.c_str(), IN_MODIFY);
         continue;
       }
       pollfd p{inotify_, POLLIN, 0};
@@ -76,14 +80,16 @@ class LogWatch {
  private:
   bool Scan(const std::string& text) {
     std::ifstream in(path_, std::ios::binary);
-    if (!in) return false;
+    if (!in)
+      return false;
     in.seekg(static_cast<std::streamoff>(offset_));
     std::string fresh{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     pending_ += fresh;
     offset_ += fresh.size();
     const auto found = pending_.find(text);
     if (found == std::string::npos) {
-      if (pending_.size() > text.size()) pending_.erase(0, pending_.size() - text.size());
+      if (pending_.size() > text.size())
+        pending_.erase(0, pending_.size() - text.size());
       return false;
     }
     pending_.erase(0, found + text.size());
@@ -100,7 +106,8 @@ void WriteAll(int fd, const std::string& bytes) {
   std::size_t done = 0;
   while (done < bytes.size()) {
     const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-    if (n > 0) done += static_cast<std::size_t>(n);
+    if (n > 0)
+      done += static_cast<std::size_t>(n);
   }
 }
 
@@ -120,7 +127,8 @@ Figures Measure(const Subject& subject) {
     std::ofstream(dir / "VIDideza.ini") << "[Serial]\r\nCOMPort=" << device << "\r\n";
   }
   int termMaster = -1, termSlave = -1;
-  if (subject.needsTerminal) openpty(&termMaster, &termSlave, nullptr, nullptr, nullptr);
+  if (subject.needsTerminal)
+    openpty(&termMaster, &termSlave, nullptr, nullptr, nullptr);
 
   const pid_t pid = fork();
   if (pid == 0) {
@@ -138,12 +146,15 @@ Figures Measure(const Subject& subject) {
     }
     std::vector<std::string> args;
     for (auto arg : subject.command) {
-      if (arg == "{device}") arg = device;
-      if (arg == "{log}") arg = log.string();
+      if (arg == "{device}")
+        arg = device;
+      if (arg == "{log}")
+        arg = log.string();
       args.push_back(arg);
     }
     std::vector<char*> argv;
-    for (auto& a : args) argv.push_back(a.data());
+    for (auto& a : args)
+      argv.push_back(a.data());
     argv.push_back(nullptr);
     execvp(argv[0], argv.data());
     _exit(127);
@@ -156,7 +167,8 @@ Figures Measure(const Subject& subject) {
     char sink[4096];
     while (draining) {
       pollfd p{termMaster, POLLIN, 0};
-      if (poll(&p, 1, 50) > 0) (void)read(termMaster, sink, sizeof sink);
+      if (poll(&p, 1, 50) > 0)
+        (void)read(termMaster, sink, sizeof sink);
     }
   });
   LogWatch watch(log);
@@ -178,7 +190,8 @@ Figures Measure(const Subject& subject) {
       const std::string line = "A000A,LAT," + std::to_string(i) + ",END";
       const auto start = Clock::now();
       WriteAll(master, line + "\n");
-      if (!watch.WaitFor(line, std::chrono::seconds(5))) break;
+      if (!watch.WaitFor(line, std::chrono::seconds(5)))
+        break;
       ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
     }
     std::sort(ms.begin(), ms.end());
@@ -188,7 +201,8 @@ Figures Measure(const Subject& subject) {
       figures.median = ms[ms.size() / 2];
       figures.p99 = ms[ms.size() * 99 / 100];
       std::string burst;
-      for (int i = 0; i < 10000; ++i) burst += "A000A,BURST," + std::to_string(i) + ",END\n";
+      for (int i = 0; i < 10000; ++i)
+        burst += "A000A,BURST," + std::to_string(i) + ",END\n";
       const auto start = Clock::now();
       WriteAll(master, burst);
       const bool all = watch.WaitFor("A000A,BURST,9999,END", std::chrono::seconds(60));
@@ -204,7 +218,8 @@ Figures Measure(const Subject& subject) {
         }
       }
       figures.burstLost = 10000 - found;
-      if (!all) figures.why = "burst not complete within 60 s";
+      if (!all)
+        figures.why = "burst not complete within 60 s";
     } else {
       figures.why = "a line did not arrive within 5 s";
     }
@@ -215,7 +230,8 @@ Figures Measure(const Subject& subject) {
   drain.join();
   close(master);
   close(slave);
-  if (termMaster >= 0) close(termMaster), close(termSlave);
+  if (termMaster >= 0)
+    close(termMaster), close(termSlave);
   fs::remove_all(dir);
   return figures;
 }

@@ -5,8 +5,8 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
-#include <sys/socket.h>
 #include <pty.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -50,7 +50,8 @@ long ResidentKilobytes() {
   std::ifstream status("/proc/self/status");
   std::string line;
   while (std::getline(status, line)) {
-    if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
+    if (line.rfind("VmRSS:", 0) == 0)
+      return std::stol(line.substr(6));
   }
   return 0;
 }
@@ -64,12 +65,18 @@ void RunFor(std::chrono::milliseconds span) {
 
 class Dialogs final : public vidideza::Dialogs {
  public:
-  void Notice(const std::string& text) override { std::fprintf(stderr, "notice: %s\n", text.c_str()); }
+  void Notice(const std::string& text) override {
+    std::fprintf(stderr, "notice: %s\n", text.c_str());
+  }
   bool Confirm(const std::string&) override { return false; }
-  void Error(const std::string& text) override { std::fprintf(stderr, "error: %s\n", text.c_str()); }
+  void Error(const std::string& text) override {
+    std::fprintf(stderr, "error: %s\n", text.c_str());
+  }
 };
 
-int MemoLines(QPlainTextEdit* memo) { return memo->document()->isEmpty() ? 0 : memo->blockCount(); }
+int MemoLines(QPlainTextEdit* memo) {
+  return memo->document()->isEmpty() ? 0 : memo->blockCount();
+}
 
 // Child: the program's start-up steps; prints when the window is shown, then optionally fills
 // the response window with a million lines from a pseudo-terminal.
@@ -83,13 +90,16 @@ int StartupChild(int argc, char* argv[], bool million) {
   TForm1 form(std::make_unique<Dialogs>());
   form.FormCreate();
   form.show();
-  if (!QTest::qWaitForWindowExposed(&form, 5000)) return 1;
+  if (!QTest::qWaitForWindowExposed(&form, 5000))
+    return 1;
   std::printf("shown %lld %ld\n", MonotonicNs(), ResidentKilobytes());
   std::fflush(stdout);
-  if (!million) return 0;
+  if (!million)
+    return 0;
 
   auto* memo = form.findChild<QPlainTextEdit*>(QStringLiteral("Memo1"));
-  while (!form.ComPort1().Active()) RunFor(std::chrono::milliseconds(10));
+  while (!form.ComPort1().Active())
+    RunFor(std::chrono::milliseconds(10));
   constexpr int kLines = 1000000;
   const auto start = Clock::now();
   std::thread unit([master] {
@@ -100,13 +110,15 @@ int StartupChild(int argc, char* argv[], bool million) {
         std::size_t done = 0;
         while (done < block.size()) {
           const ssize_t n = write(master, block.data() + done, block.size() - done);
-          if (n > 0) done += static_cast<std::size_t>(n);
+          if (n > 0)
+            done += static_cast<std::size_t>(n);
         }
         block.clear();
       }
     }
   });
-  while (MemoLines(memo) < kLines) RunFor(std::chrono::milliseconds(50));
+  while (MemoLines(memo) < kLines)
+    RunFor(std::chrono::milliseconds(50));
   const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
   unit.join();
   std::printf("million %.1f %ld\n", seconds, ResidentKilobytes());
@@ -138,7 +150,8 @@ UdpFigures UdpRun(TForm1& form, int rate, std::chrono::seconds span) {
     const auto end = start + span;
     for (int i = 0; Clock::now() < end; ++i) {
       const auto due = start + std::chrono::nanoseconds(1000000000LL * i / rate);
-      while (Clock::now() < due) std::this_thread::yield();
+      while (Clock::now() < due)
+        std::this_thread::yield();
       const std::string line = "A000A,UDP," + std::to_string(i) + "\n";
       sendto(fd, line.data(), line.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
       ++sent;
@@ -191,7 +204,8 @@ int UdpChild(int argc, char* argv[], int seconds) {
     std::printf("| %d/s | %d | %d | %d | %.1f ms | %.1f ms |\n", f.rate, f.sent, f.shown,
                 f.sent - f.shown, f.p99Ms, f.maxMs);
     std::fflush(stdout);
-    if (f.shown < f.sent) break;
+    if (f.shown < f.sent)
+      break;
   }
   return 0;
 }
@@ -206,7 +220,8 @@ std::string RunChild(const char* self, const std::vector<std::string>& args, lon
     std::vector<std::string> all = {self};
     all.insert(all.end(), args.begin(), args.end());
     std::vector<char*> argv;
-    for (auto& a : all) argv.push_back(a.data());
+    for (auto& a : all)
+      argv.push_back(a.data());
     argv.push_back(nullptr);
     execv(self, argv.data());
     _exit(127);
@@ -215,7 +230,8 @@ std::string RunChild(const char* self, const std::vector<std::string>& args, lon
   std::string text;
   char buffer[4096];
   ssize_t n;
-  while ((n = read(out[0], buffer, sizeof buffer)) > 0) text.append(buffer, static_cast<std::size_t>(n));
+  while ((n = read(out[0], buffer, sizeof buffer)) > 0)
+    text.append(buffer, static_cast<std::size_t>(n));
   close(out[0]);
   waitpid(pid, nullptr, 0);
   return text;
@@ -225,9 +241,12 @@ std::string RunChild(const char* self, const std::vector<std::string>& args, lon
 
 int main(int argc, char* argv[]) {
   const std::string mode = argc > 1 ? argv[1] : "";
-  if (mode == "startup-child") return StartupChild(argc, argv, false);
-  if (mode == "million-child") return StartupChild(argc, argv, true);
-  if (mode == "udp-child") return UdpChild(argc, argv, argc > 2 ? std::atoi(argv[2]) : 20);
+  if (mode == "startup-child")
+    return StartupChild(argc, argv, false);
+  if (mode == "million-child")
+    return StartupChild(argc, argv, true);
+  if (mode == "udp-child")
+    return UdpChild(argc, argv, argc > 2 ? std::atoi(argv[2]) : 20);
 
   char pattern[] = "/tmp/vidideza-bench-XXXXXX";
   const fs::path dir = mkdtemp(pattern);
@@ -256,14 +275,17 @@ int main(int argc, char* argv[]) {
   double seconds = 0;
   long shownRss = 0, rss = 0;
   long long shown = 0;
-  std::sscanf(million.c_str(), "shown %lld %ld\nmillion %lf %ld", &shown, &shownRss, &seconds, &rss);
-  std::printf("| 1,000,000 serial lines into the response window | time | resident memory after |\n");
+  std::sscanf(million.c_str(), "shown %lld %ld\nmillion %lf %ld", &shown, &shownRss, &seconds,
+              &rss);
+  std::printf(
+      "| 1,000,000 serial lines into the response window | time | resident memory after |\n");
   std::printf("|---|---|---|\n");
   std::printf("| all shown and logged | %.1f s | %.1f MB |\n\n", seconds, rss / 1024.0);
   std::fflush(stdout);
 
   const char* seconds20 = std::getenv("BENCH_UDP_SECONDS");
-  std::printf("%s", RunChild(self.c_str(), {"udp-child", seconds20 ? seconds20 : "20"}, &started).c_str());
+  std::printf(
+      "%s", RunChild(self.c_str(), {"udp-child", seconds20 ? seconds20 : "20"}, &started).c_str());
   fs::current_path("/");
   fs::remove_all(dir);
   return 0;

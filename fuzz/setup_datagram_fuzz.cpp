@@ -45,12 +45,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Host host;
   NetSetupProtocol protocol(host, settings);
   std::string answer = UnitPacket(kSearchAnswer, 30);
-  for (std::size_t i = 0; i < 6; ++i) answer[24 + i] = static_cast<char>(settings.UnitMac[i]);
+  for (std::size_t i = 0; i < 6; ++i)
+    answer[24 + i] = static_cast<char>(settings.UnitMac[i]);
 
   // The first byte picks the state: idle, port polling, searching, writing, confirming.
   switch (data[0] % 5) {
-    case 1: protocol.RestartUnitPoll(); break;
-    case 2: protocol.StartSetupRun(); break;
+    case 1:
+      protocol.RestartUnitPoll();
+      break;
+    case 2:
+      protocol.StartSetupRun();
+      break;
     case 3:
       protocol.StartSetupRun();
       protocol.HandleSetupDatagram(answer, "203.0.113.10");
@@ -60,7 +65,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       protocol.HandleSetupDatagram(answer, "203.0.113.10");
       protocol.HandleSetupDatagram(UnitPacket(kBlockRequestLast, 4), "203.0.113.10");
       break;
-    default: break;
+    default:
+      break;
   }
   // The rest: datagrams, each a length byte, a sender byte and that many bytes.
   std::size_t at = 1;

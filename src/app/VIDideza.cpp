@@ -10,8 +10,8 @@
 int main(int argc, char* argv[]) {
   using namespace vidideza;
   QApplication app(argc, argv);
-  const QString title = QString::fromStdString(
-      ApplicationTitle(QFileInfo(QCoreApplication::applicationFilePath()).fileName().toStdString()));
+  const QString title = QString::fromStdString(ApplicationTitle(
+      QFileInfo(QCoreApplication::applicationFilePath()).fileName().toStdString()));
   QApplication::setApplicationDisplayName(title);
   QApplication::setWindowIcon(ProgramIcon());
 

@@ -22,7 +22,8 @@ std::vector<Line> SplitLines(std::string_view text) {
     }
     const bool crlf = newline > 0 && text[newline - 1] == '\r';
     const std::size_t bodyLength = crlf ? newline - 1 : newline;
-    lines.push_back({text.substr(0, bodyLength), text.substr(bodyLength, newline + 1 - bodyLength)});
+    lines.push_back(
+        {text.substr(0, bodyLength), text.substr(bodyLength, newline + 1 - bodyLength)});
     text.remove_prefix(newline + 1);
   }
   return lines;

@@ -11,7 +11,9 @@ LinkThread::LinkThread(UiDispatcher& ui, std::function<void()> body)
         ui_.Notify();
       }) {}
 
-LinkThread::~LinkThread() { Join(); }
+LinkThread::~LinkThread() {
+  Join();
+}
 
 void LinkThread::Join() {
   if (!thread_.joinable()) {

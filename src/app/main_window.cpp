@@ -40,8 +40,8 @@ TForm1::TForm1(std::unique_ptr<Dialogs> dialogs, QWidget* parent)
       guard_(*dialogs_),
       dispatcher_([this] {
         // Called on a link thread: queue the hand-overs for the event loop of this window.
-        QMetaObject::invokeMethod(this, [this] { dispatcher_.RunPending(); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { dispatcher_.RunPending(); }, Qt::QueuedConnection);
       }),
       ComPort1_(std::make_unique<TComPort>(dispatcher_)),
       IdUDPServer1_(std::make_unique<TIdUDPServer>(dispatcher_)) {
@@ -75,7 +75,8 @@ void TForm1::ConfigureComPort() {
 void TForm1::ConfigureUdpServer() {
   IdUDPServer1_->BroadcastEnabled = true;
   IdUDPServer1_->ThreadedEvent = false;
-  IdUDPServer1_->OnUDPRead = [this](TIdUDPServer&, std::string_view data, TIdSocketHandle& binding) {
+  IdUDPServer1_->OnUDPRead = [this](TIdUDPServer&, std::string_view data,
+                                    TIdSocketHandle& binding) {
     IdUDPServer1UDPRead(data, binding);
   };
 }
@@ -211,12 +212,24 @@ void TForm1::ComboBox3Change() {
 
 // --- command console --------------------------------------------------------------------
 
-void TForm1::Button1Click() { SendCommandLine(*Edit1); }
-void TForm1::Button3Click() { SendCommandLine(*Edit3); }
-void TForm1::Button4Click() { SendCommandLine(*Edit4); }
-void TForm1::Button5Click() { SendCommandLine(*Edit5); }
-void TForm1::Button6Click() { SendCommandLine(*Edit6); }
-void TForm1::Button7Click() { SendCommandLine(*Edit7); }
+void TForm1::Button1Click() {
+  SendCommandLine(*Edit1);
+}
+void TForm1::Button3Click() {
+  SendCommandLine(*Edit3);
+}
+void TForm1::Button4Click() {
+  SendCommandLine(*Edit4);
+}
+void TForm1::Button5Click() {
+  SendCommandLine(*Edit5);
+}
+void TForm1::Button6Click() {
+  SendCommandLine(*Edit6);
+}
+void TForm1::Button7Click() {
+  SendCommandLine(*Edit7);
+}
 
 void TForm1::SendCommandLine(const QLineEdit& edit) {
   // Logged first: the line stays in the log when sending then fails.
@@ -233,9 +246,13 @@ void TForm1::SendOverChosenLink(const std::string& bytes) {
   }
 }
 
-void TForm1::AddToMemo(const std::string& line) { Memo1->appendPlainText(DisplayLine(line)); }
+void TForm1::AddToMemo(const std::string& line) {
+  Memo1->appendPlainText(DisplayLine(line));
+}
 
-void TForm1::Button2Click() { Memo1->clear(); }
+void TForm1::Button2Click() {
+  Memo1->clear();
+}
 
 void TForm1::Button9Click() {
   if (!dialogs_->Confirm(kConfirmControlUnit)) {
@@ -281,9 +298,13 @@ void TForm1::ShowHexAddress() {
   Label11->adjustSize();
 }
 
-void TForm1::ComboBox2Change() { Uprav(); }
+void TForm1::ComboBox2Change() {
+  Uprav();
+}
 
-void TForm1::AdvOfficeRadioButtonClick() { Uprav(); }
+void TForm1::AdvOfficeRadioButtonClick() {
+  Uprav();
+}
 
 void TForm1::Uprav() {
   ShowHexAddress();
@@ -390,11 +411,17 @@ void TForm1::ComboBox4Change() {
   Protocol.RestartUnitPoll();
 }
 
-void TForm1::Timer2Timer() { Protocol.Timer2Timer(); }
+void TForm1::Timer2Timer() {
+  Protocol.Timer2Timer();
+}
 
-void TForm1::Timer3Timer() { Protocol.Timer3Timer(); }
+void TForm1::Timer3Timer() {
+  Protocol.Timer3Timer();
+}
 
-std::string TForm1::UnitIpText() const { return std::string(TrimmedText(ToBytes(Edit8->text()))); }
+std::string TForm1::UnitIpText() const {
+  return std::string(TrimmedText(ToBytes(Edit8->text())));
+}
 
 void TForm1::ShowStatus(const std::string& caption) {
   Label22->setText(FromBytes(caption));
@@ -417,7 +444,9 @@ void TForm1::StartTimer(Timer timer) {
   }
 }
 
-void TForm1::StopTimer(Timer timer) { (timer == Timer::kPoll ? Timer2 : Timer3)->stop(); }
+void TForm1::StopTimer(Timer timer) {
+  (timer == Timer::kPoll ? Timer2 : Timer3)->stop();
+}
 
 void TForm1::SendToSetupPort(const std::string& host, const std::string& data) {
   IdUDPServer1_->SendDatagram(host, kSetupPort, data);

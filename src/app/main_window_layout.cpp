@@ -59,7 +59,9 @@ Widget* Named(Widget* widget, const char* name) {
 
 }  // namespace
 
-int TForm1::Scaled(int designPixels) const { return qRound(designPixels * scale_); }
+int TForm1::Scaled(int designPixels) const {
+  return qRound(designPixels * scale_);
+}
 
 void TForm1::BuildControls() {
   setFont(DefaultFont());
@@ -166,9 +168,9 @@ void TForm1::BuildControls() {
   AdvOfficeRadioGroup1 = Named(new QGroupBox(QStringLiteral("IR code (WIRE protocol)"), GroupBox1),
                                "AdvOfficeRadioGroup1");
   place(AdvOfficeRadioGroup1, 8, 96, 145, 185);
-  static constexpr const char* kCodes[6] = {"A (Master RIZ-IDU)", "B (Slave RIZ-IDU)",
+  static constexpr const char* kCodes[6] = {"A (Master RIZ-IDU)",  "B (Slave RIZ-IDU)",
                                             "C (Master VEZ-UZIR)", "D (Slave VEZ-UZIR)",
-                                            "E (Master ZIR-ARU)", "F (Slave ZIR-ARU)"};
+                                            "E (Master ZIR-ARU)",  "F (Slave ZIR-ARU)"};
   static constexpr int kCodeTops[6] = {112, 136, 168, 192, 232, 256};
   for (int i = 0; i < 6; ++i) {
     const std::string name = "AdvOfficeRadioButton" + std::to_string(i + 1);
@@ -228,13 +230,41 @@ void TForm1::BuildControls() {
 }
 
 void TForm1::SetTabOrder() {
-  const QList<QWidget*> order = {
-      Edit1,     Button1,   Button2,   Edit3,     Button3, Edit4,   Edit5,
-      Edit6,     Edit7,     Button4,   Button5,   Button6, Button7, Memo1,
-      AdvOfficeRadioButton[0], AdvOfficeRadioButton[1], AdvOfficeRadioButton[2],
-      AdvOfficeRadioButton[3], AdvOfficeRadioButton[4], AdvOfficeRadioButton[5],
-      Button8,   ComboBox2, Button9,   AdvSpinEdit1, ComboBox1, PageControl1, ComboBox3,
-      Edit2,     Edit8,     Button10,  Edit9,     Edit10,  Edit11,  Edit12, ComboBox4};
+  const QList<QWidget*> order = {Edit1,
+                                 Button1,
+                                 Button2,
+                                 Edit3,
+                                 Button3,
+                                 Edit4,
+                                 Edit5,
+                                 Edit6,
+                                 Edit7,
+                                 Button4,
+                                 Button5,
+                                 Button6,
+                                 Button7,
+                                 Memo1,
+                                 AdvOfficeRadioButton[0],
+                                 AdvOfficeRadioButton[1],
+                                 AdvOfficeRadioButton[2],
+                                 AdvOfficeRadioButton[3],
+                                 AdvOfficeRadioButton[4],
+                                 AdvOfficeRadioButton[5],
+                                 Button8,
+                                 ComboBox2,
+                                 Button9,
+                                 AdvSpinEdit1,
+                                 ComboBox1,
+                                 PageControl1,
+                                 ComboBox3,
+                                 Edit2,
+                                 Edit8,
+                                 Button10,
+                                 Edit9,
+                                 Edit10,
+                                 Edit11,
+                                 Edit12,
+                                 ComboBox4};
   for (qsizetype i = 1; i < order.size(); ++i) {
     QWidget::setTabOrder(order[i - 1], order[i]);
   }

@@ -17,21 +17,29 @@ namespace {
 int FileErrorCode(int error) {
   switch (error) {
     case ENOENT:
-    case ENOTDIR: return 3;  // the file is created when missing, so it is the folder that is
+    case ENOTDIR:
+      return 3;  // the file is created when missing, so it is the folder that is
     case EMFILE:
-    case ENFILE: return 4;
+    case ENFILE:
+      return 4;
     case EACCES:
     case EPERM:
     case EROFS:
-    case EISDIR: return 5;
-    case EWOULDBLOCK: return 32;  // another copy holds the log
+    case EISDIR:
+      return 5;
+    case EWOULDBLOCK:
+      return 32;  // another copy holds the log
     case ENOSPC:
-    case EDQUOT: return 112;
-    default: return error;
+    case EDQUOT:
+      return 112;
+    default:
+      return error;
   }
 }
 
-[[noreturn]] void RaiseFileError(int error) { throw EInOutError(FileErrorCode(error)); }
+[[noreturn]] void RaiseFileError(int error) {
+  throw EInOutError(FileErrorCode(error));
+}
 
 class PosixLogFile final : public LogFile {
  public:

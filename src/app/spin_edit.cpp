@@ -39,7 +39,9 @@ TAdvSpinEdit::TAdvSpinEdit(int minimum, int maximum, QWidget* parent)
   connect(down_, &QToolButton::clicked, this, [this] { Step(-1); });
 }
 
-int TAdvSpinEdit::Value() const { return SpinTextValue(ToBytes(text())); }
+int TAdvSpinEdit::Value() const {
+  return SpinTextValue(ToBytes(text()));
+}
 
 void TAdvSpinEdit::Step(int delta) {
   const long long stepped = static_cast<long long>(Value()) + delta;
@@ -48,13 +50,24 @@ void TAdvSpinEdit::Step(int delta) {
 
 void TAdvSpinEdit::keyPressEvent(QKeyEvent* event) {
   switch (event->key()) {
-    case Qt::Key_Up: Step(1); return;
-    case Qt::Key_Down: Step(-1); return;
-    case Qt::Key_PageUp: Step(10); return;
-    case Qt::Key_PageDown: Step(-10); return;
+    case Qt::Key_Up:
+      Step(1);
+      return;
+    case Qt::Key_Down:
+      Step(-1);
+      return;
+    case Qt::Key_PageUp:
+      Step(10);
+      return;
+    case Qt::Key_PageDown:
+      Step(-10);
+      return;
     case Qt::Key_Return:
-    case Qt::Key_Enter: QApplication::beep(); return;
-    default: break;
+    case Qt::Key_Enter:
+      QApplication::beep();
+      return;
+    default:
+      break;
   }
   const QString typed = event->text();
   const bool printable = !typed.isEmpty() && typed.at(0).isPrint();

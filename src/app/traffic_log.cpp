@@ -7,7 +7,9 @@
 
 namespace vidideza {
 
-void TrafficLog::Open() { file_ = OpenLogFile(PathInCurrentDirectory(kTrafficLogFileName)); }
+void TrafficLog::Open() {
+  file_ = OpenLogFile(PathInCurrentDirectory(kTrafficLogFileName));
+}
 
 void TrafficLog::WriteLine(std::string_view text) {
   if (!file_) {

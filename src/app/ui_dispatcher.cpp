@@ -6,7 +6,9 @@ namespace vidideza {
 
 UiDispatcher::UiDispatcher(std::function<void()> wakeUi) : wakeUi_(std::move(wakeUi)) {}
 
-void UiDispatcher::SetErrorSink(ErrorSink sink) { errorSink_ = std::move(sink); }
+void UiDispatcher::SetErrorSink(ErrorSink sink) {
+  errorSink_ = std::move(sink);
+}
 
 void UiDispatcher::Call(Task task) {
   Request request{std::move(task)};

@@ -2,7 +2,9 @@
 
 namespace vidideza {
 
-void SerialReplyBuffer::Append(std::string_view bytes) { bytes_.append(bytes); }
+void SerialReplyBuffer::Append(std::string_view bytes) {
+  bytes_.append(bytes);
+}
 
 std::optional<std::string_view> SerialReplyBuffer::FirstLine() {
   if (!lineEnd_) {

@@ -26,8 +26,8 @@ class SerialReplyBuffer {
   void Compact();
 
   std::string bytes_;
-  std::size_t start_ = 0;     // where the buffer's content begins in bytes_
-  std::size_t scanned_ = 0;   // bytes_ before this hold no 0x0A after start_
+  std::size_t start_ = 0;               // where the buffer's content begins in bytes_
+  std::size_t scanned_ = 0;             // bytes_ before this hold no 0x0A after start_
   std::optional<std::size_t> lineEnd_;  // the 0x0A of the first line, once found
 };
 

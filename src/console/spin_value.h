@@ -10,6 +10,8 @@ namespace vidideza {
 std::optional<int> SpinTextNumber(std::string_view text);
 
 // The value of a spin box: its whole number, 0 for text that is not one.
-inline int SpinTextValue(std::string_view text) { return SpinTextNumber(text).value_or(0); }
+inline int SpinTextValue(std::string_view text) {
+  return SpinTextNumber(text).value_or(0);
+}
 
 }  // namespace vidideza

@@ -56,9 +56,13 @@ TAdapter::TAdapter(const AdapterRecord& record)
   }
 }
 
-const TInfoIPAddress& TAdapter::IPAddressEntry(int index) const { return At(IPAddresses, index); }
+const TInfoIPAddress& TAdapter::IPAddressEntry(int index) const {
+  return At(IPAddresses, index);
+}
 
-const TInfoIPAddress& TAdapter::GatewayEntry(int index) const { return At(Gateways, index); }
+const TInfoIPAddress& TAdapter::GatewayEntry(int index) const {
+  return At(Gateways, index);
+}
 
 TIPInfo::TIPInfo() {
   for (const auto& record : ReadAdapterRecords()) {
@@ -66,6 +70,8 @@ TIPInfo::TIPInfo() {
   }
 }
 
-const TAdapter& TIPInfo::Adapter(int index) const { return At(adapters_, index); }
+const TAdapter& TIPInfo::Adapter(int index) const {
+  return At(adapters_, index);
+}
 
 }  // namespace vidideza

@@ -22,14 +22,22 @@ constexpr int kReceiveBufferBytes = 4 << 20;
 
 int SocketErrorNumber(int error) {
   switch (error) {
-    case EMSGSIZE: return 10040;
-    case EADDRINUSE: return 10048;
-    case EADDRNOTAVAIL: return 10049;
-    case ENETDOWN: return 10050;
-    case ENETUNREACH: return 10051;
-    case ECONNRESET: return 10054;
-    case EHOSTUNREACH: return 10065;
-    default: return error;
+    case EMSGSIZE:
+      return 10040;
+    case EADDRINUSE:
+      return 10048;
+    case EADDRNOTAVAIL:
+      return 10049;
+    case ENETDOWN:
+      return 10050;
+    case ENETUNREACH:
+      return 10051;
+    case ECONNRESET:
+      return 10054;
+    case EHOSTUNREACH:
+      return 10065;
+    default:
+      return error;
   }
 }
 
@@ -178,9 +186,13 @@ class PosixSocketWait final : public SocketWait {
 
 }  // namespace
 
-std::unique_ptr<UdpSocket> CreateUdpSocket() { return std::make_unique<PosixUdpSocket>(); }
+std::unique_ptr<UdpSocket> CreateUdpSocket() {
+  return std::make_unique<PosixUdpSocket>();
+}
 
-std::unique_ptr<SocketWait> CreateSocketWait() { return std::make_unique<PosixSocketWait>(); }
+std::unique_ptr<SocketWait> CreateSocketWait() {
+  return std::make_unique<PosixSocketWait>();
+}
 
 std::string LookUpHost(const std::string& name) {
   addrinfo hints{};

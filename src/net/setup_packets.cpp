@@ -26,7 +26,8 @@ void PutText(std::string& packet, std::size_t offset, const char* text) {
   std::memcpy(packet.data() + offset, text, std::strlen(text));
 }
 
-void PutBytes(std::string& packet, std::initializer_list<std::pair<std::size_t, std::uint8_t>> bytes) {
+void PutBytes(std::string& packet,
+              std::initializer_list<std::pair<std::size_t, std::uint8_t>> bytes) {
   for (const auto& [offset, value] : bytes) {
     packet[offset] = static_cast<char>(value);
   }
@@ -47,7 +48,9 @@ std::string SearchQuery(std::int32_t pollTicks) {
   return Header(static_cast<std::uint8_t>(pollTicks % 2 != 0 ? 1 : 0), kSearchQuery, 4);
 }
 
-std::string PortQuery() { return Header(0x00, kPortQuery, 4); }
+std::string PortQuery() {
+  return Header(0x00, kPortQuery, 4);
+}
 
 std::string SetupRecord(const NetUnitSettings& settings) {
   std::string packet = Header(0x01, kSetupRecord, 124);
@@ -71,8 +74,16 @@ std::string ConfigurationBlock(std::uint8_t opcode) {
       std::memset(block.data() + 4, 0xFF, 126);
       break;
     case 0xC3:
-      PutBytes(block, {{4, 0x03}, {5, 0xFA}, {79, 0x0D}, {80, 0x0D}, {82, 0x78}, {83, 0x05},
-                       {104, 0x58}, {105, 0x02}, {114, 0x50}, {116, 0x19}});
+      PutBytes(block, {{4, 0x03},
+                       {5, 0xFA},
+                       {79, 0x0D},
+                       {80, 0x0D},
+                       {82, 0x78},
+                       {83, 0x05},
+                       {104, 0x58},
+                       {105, 0x02},
+                       {114, 0x50},
+                       {116, 0x19}});
       break;
     case 0xC5:
       PutText(block, 106, "QVX-NET");

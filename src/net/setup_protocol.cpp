@@ -26,7 +26,9 @@ void NetSetupProtocol::SetStatus(std::string caption) {
   host_.ShowStatus(status_);
 }
 
-void NetSetupProtocol::AppendStatus(char mark) { SetStatus(status_ + mark); }
+void NetSetupProtocol::AppendStatus(char mark) {
+  SetStatus(status_ + mark);
+}
 
 void NetSetupProtocol::ResetUnitIpDisplay() {
   host_.ShowUnitReady(false);

@@ -16,7 +16,7 @@ class SetupProtocolHost {
   virtual ~SetupProtocolHost() = default;
   // The unit-IP field's text, trimmed.
   virtual std::string UnitIpText() const = 0;
-  virtual void ShowStatus(const std::string& caption) = 0;      // Label22
+  virtual void ShowStatus(const std::string& caption) = 0;         // Label22
   virtual void ShowUnitIpCaption(const std::string& caption) = 0;  // Label17
   virtual void ShowUnitReady(bool ready) = 0;  // the unit-IP field light green, or normal
   // Starting a running timer leaves its period running; stopping and starting begins afresh.

@@ -68,7 +68,9 @@ TIdUDPListenerThread::TIdUDPListenerThread(TIdUDPServer& server, UiDispatcher& u
   thread_.emplace(ui_, [this] { Run(); });
 }
 
-TIdUDPListenerThread::~TIdUDPListenerThread() { Stop(); }
+TIdUDPListenerThread::~TIdUDPListenerThread() {
+  Stop();
+}
 
 void TIdUDPListenerThread::Stop() {
   stopped_ = true;
@@ -126,7 +128,9 @@ TIdUDPServer::~TIdUDPServer() {
   ClearBindings();
 }
 
-bool TIdUDPServer::Active() const { return sending_ != nullptr && sending_->Allocated(); }
+bool TIdUDPServer::Active() const {
+  return sending_ != nullptr && sending_->Allocated();
+}
 
 void TIdUDPServer::SetActive(bool active) {
   if (active == Active()) {

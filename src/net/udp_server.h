@@ -18,8 +18,8 @@ namespace vidideza {
 // One local binding of the endpoint: a datagram socket bound to IP and Port.
 class TIdSocketHandle {
  public:
-  std::string IP;  // "" or "0.0.0.0": every local IPv4 address; after a bind the bound one
-  int Port = 0;    // low 16 bits used; after a bind the port actually bound
+  std::string IP;        // "" or "0.0.0.0": every local IPv4 address; after a bind the bound one
+  int Port = 0;          // low 16 bits used; after a bind the port actually bound
   std::string SenderIP;  // of the last datagram received here
   int SenderPort = 0;
 
@@ -53,7 +53,7 @@ class TIdUDPListenerThread {
   TIdUDPServer& server_;
   UiDispatcher& ui_;
   std::size_t bufferSize_;
-  std::string buffer_;  // reused only after the handler has returned
+  std::string buffer_;                // reused only after the handler has returned
   std::atomic<bool> stopped_{false};  // written by the UI thread, read by the listener
   std::unique_ptr<SocketWait> wait_;
   std::optional<LinkThread> thread_;

@@ -303,7 +303,9 @@ void TCustomComPort::HandleDeviceEvents() {
   }
 }
 
-void TCustomComPort::CheckErrorState() const { CheckOpen(); }
+void TCustomComPort::CheckErrorState() const {
+  CheckOpen();
+}
 
 std::int32_t TCustomComPort::InputCount() {
   CheckErrorState();

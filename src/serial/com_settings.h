@@ -6,9 +6,33 @@ namespace vidideza {
 
 // The first value of every enumeration leaves the device's (or process's) own value alone.
 enum class TBaudRate {
-  brDefault, br50, br75, br110, br150, br300, br600, br1200, br1800, br2000, br2400, br3600,
-  br4800, br7200, br9600, br10400, br14400, br15625, br19200, br28800, br38400, br56000,
-  br57600, br115200, br128000, br256000, brCustom
+  brDefault,
+  br50,
+  br75,
+  br110,
+  br150,
+  br300,
+  br600,
+  br1200,
+  br1800,
+  br2000,
+  br2400,
+  br3600,
+  br4800,
+  br7200,
+  br9600,
+  br10400,
+  br14400,
+  br15625,
+  br19200,
+  br28800,
+  br38400,
+  br56000,
+  br57600,
+  br115200,
+  br128000,
+  br256000,
+  brCustom
 };
 enum class TDataBits { dbDefault, db4, db5, db6, db7, db8 };
 enum class TParity { paDefault, paNone, paOdd, paEven, paMark, paSpace };

@@ -25,7 +25,9 @@ TComThread::TComThread(TCustomComPort& port, SerialDevice& device, UiDispatcher&
   thread_.emplace(ui_, [this] { Run(); });
 }
 
-TComThread::~TComThread() { Stop(); }
+TComThread::~TComThread() {
+  Stop();
+}
 
 void TComThread::SetWatchInput(bool watch) {
   watchInput_ = watch;

@@ -26,7 +26,9 @@ namespace vidideza {
 
 namespace {
 
-[[noreturn]] void RaiseOsError(int error) { throw EComError(std::strerror(error), error); }
+[[noreturn]] void RaiseOsError(int error) {
+  throw EComError(std::strerror(error), error);
+}
 
 void CheckCall(int result) {
   if (result == -1 && errno != 0) {
@@ -35,7 +37,9 @@ void CheckCall(int result) {
 }
 
 // Devices without modem lines (pseudo-terminals) refuse the modem ioctls; that is no failure.
-bool HasNoModemLines(int error) { return error == ENOTTY || error == EINVAL; }
+bool HasNoModemLines(int error) {
+  return error == ENOTTY || error == EINVAL;
+}
 
 void SetModemLine(int fd, int line, bool on) {
   if (::ioctl(fd, on ? TIOCMBIS : TIOCMBIC, &line) == -1 && !HasNoModemLines(errno)) {
@@ -218,9 +222,8 @@ class PosixSerialDevice final : public SerialDevice {
   void StartRead(char* buffer, std::size_t count) override {
     const int fd = fd_.get();
     // Most reads ask for bytes already waiting: they complete at once, without a worker.
-    const std::size_t now = MoveNow(count, [&](std::size_t done) {
-      return ::read(fd, buffer + done, count - done);
-    });
+    const std::size_t now =
+        MoveNow(count, [&](std::size_t done) { return ::read(fd, buffer + done, count - done); });
     if (now == count) {
       read_.Completed(now);
       return;
@@ -247,11 +250,10 @@ class PosixSerialDevice final : public SerialDevice {
       return;
     }
     write_.Start([fd, data, now](int cancelFd, int& error) {
-      return now + MoveBytes(fd, POLLOUT, cancelFd, data->size() - now, error,
-                             [&](std::size_t done) {
-                               return ::write(fd, data->data() + now + done,
-                                              data->size() - now - done);
-                             });
+      return now +
+             MoveBytes(fd, POLLOUT, cancelFd, data->size() - now, error, [&](std::size_t done) {
+               return ::write(fd, data->data() + now + done, data->size() - now - done);
+             });
     });
   }
   bool WriteInProgress() const override { return write_.InProgress(); }

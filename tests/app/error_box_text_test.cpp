@@ -38,9 +38,15 @@ TEST(ApplicationTitle, IsFileNameUpToFirstDotWithLaterLettersLowered) {
     const char* file;
     const char* title;
   } rows[] = {
-      {"SERVICE.EXE", "Service"}, {"VIDideza", "Vidideza"},    {"VIDideza.exe", "Vidideza"},
-      {"/opt/x/VIDideza", "Vidideza"}, {"C:\\Tools\\QVX.TOOL.EXE", "Qvx"}, {"a", "a"},
-      {"vIDIDEZA", "vididez" "a"},
+      {"SERVICE.EXE", "Service"},
+      {"VIDideza", "Vidideza"},
+      {"VIDideza.exe", "Vidideza"},
+      {"/opt/x/VIDideza", "Vidideza"},
+      {"C:\\Tools\\QVX.TOOL.EXE", "Qvx"},
+      {"a", "a"},
+      {"vIDIDEZA",
+       "vididez"
+       "a"},
   };
   for (const auto& row : rows) {
     EXPECT_EQ(ApplicationTitle(row.file), row.title) << row.file;

@@ -23,9 +23,9 @@ TEST(IniRead, FindsKeysRegardlessOfCaseAndBlanks) {
     const char* key;
     std::optional<std::string> value;
   } rows[] = {
-      {"Serial", "COMPort", "COM4"}, {"SERIAL", "comport", "COM4"}, {"Other", "COMPort", "keep me"},
-      {"Network", "CardNr", "2"},    {"Serial", "CardNr", std::nullopt},
-      {"Missing", "Key", std::nullopt},
+      {"Serial", "COMPort", "COM4"},      {"SERIAL", "comport", "COM4"},
+      {"Other", "COMPort", "keep me"},    {"Network", "CardNr", "2"},
+      {"Serial", "CardNr", std::nullopt}, {"Missing", "Key", std::nullopt},
   };
   for (const auto& row : rows) {
     EXPECT_EQ(IniRead(kForeign, row.section, row.key), row.value) << row.section << "/" << row.key;
@@ -44,8 +44,7 @@ TEST(IniRead, ValueRulesOfTheProfileFunctions) {
   // A last line cut after its carriage return reads as the same value once a line follows it.
   EXPECT_EQ(IniRead("[S]\nK=v\r", "S", "K"), "v");
   EXPECT_EQ(IniRead(IniWrite("[S]\nK=v\r", "T", "X", "1"), "S", "K"), "v");
-  EXPECT_EQ(IniRead("[S]\nK=" + std::string(5000, 'v') + "\n", "S", "K")->size(),
-            kMaxProfileValue);
+  EXPECT_EQ(IniRead("[S]\nK=" + std::string(5000, 'v') + "\n", "S", "K")->size(), kMaxProfileValue);
 }
 
 TEST(IniWrite, ChangesOnlyTheKeyAndKeepsEverythingElse) {
@@ -73,8 +72,8 @@ TEST(IniWrite, AddsMissingKeysAndSections) {
     const char* after;
   } rows[] = {
       {"new file", "", "Serial", "COMPort", "[Serial]\r\nCOMPort=V\r\n"},
-      {"key after the section's last entry", "[Serial]\nSpeed=1\n\n[Network]\nCardNr=0\n",
-       "serial", "COMPort", "[Serial]\nSpeed=1\nCOMPort=V\n\n[Network]\nCardNr=0\n"},
+      {"key after the section's last entry", "[Serial]\nSpeed=1\n\n[Network]\nCardNr=0\n", "serial",
+       "COMPort", "[Serial]\nSpeed=1\nCOMPort=V\n\n[Network]\nCardNr=0\n"},
       {"section at the end", "[A]\r\nx=1\r\n", "Network", "CardNr",
        "[A]\r\nx=1\r\n[Network]\r\nCardNr=V\r\n"},
       {"unterminated last line", "[A]\nx=1", "A", "y", "[A]\nx=1\ny=V\n"},

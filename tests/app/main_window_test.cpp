@@ -38,12 +38,18 @@ Widget* Find(QWidget* form, const char* name) {
 }
 
 QString Caption(QWidget* w) {
-  if (auto* b = qobject_cast<QAbstractButton*>(w)) return b->text();
-  if (auto* l = qobject_cast<QLabel*>(w)) return l->text();
-  if (auto* e = qobject_cast<QLineEdit*>(w)) return e->text();
-  if (auto* c = qobject_cast<QComboBox*>(w)) return c->currentText();
-  if (auto* g = qobject_cast<QGroupBox*>(w)) return g->title();
-  if (auto* m = qobject_cast<QPlainTextEdit*>(w)) return m->toPlainText();
+  if (auto* b = qobject_cast<QAbstractButton*>(w))
+    return b->text();
+  if (auto* l = qobject_cast<QLabel*>(w))
+    return l->text();
+  if (auto* e = qobject_cast<QLineEdit*>(w))
+    return e->text();
+  if (auto* c = qobject_cast<QComboBox*>(w))
+    return c->currentText();
+  if (auto* g = qobject_cast<QGroupBox*>(w))
+    return g->title();
+  if (auto* m = qobject_cast<QPlainTextEdit*>(w))
+    return m->toPlainText();
   return {};
 }
 
@@ -172,7 +178,8 @@ class MainWindowTest : public QObject {
   void windowAndComponentsAsBuilt() {
     TForm1 built(std::make_unique<RecordingDialogs>(shown));
     QCOMPARE(built.windowTitle(), QStringLiteral("QVX service tool for QVX-RS     V2.4"));
-    QCOMPARE(Find<QPushButton>(&built, "Button2")->toolTip(), QStringLiteral("Clear response window"));
+    QCOMPARE(Find<QPushButton>(&built, "Button2")->toolTip(),
+             QStringLiteral("Clear response window"));
     QVERIFY(Find<QRadioButton>(&built, "AdvOfficeRadioButton1")->isChecked());
     auto* page = Find<QTabWidget>(&built, "PageControl1");
     QCOMPARE(page->currentIndex(), 0);
@@ -183,19 +190,23 @@ class MainWindowTest : public QObject {
     for (const char* name : {"ComboBox1", "ComboBox2"}) {
       auto* combo = Find<QComboBox>(&built, name);
       QStringList items;
-      for (int i = 0; i < combo->count(); ++i) items << combo->itemText(i);
+      for (int i = 0; i < combo->count(); ++i)
+        items << combo->itemText(i);
       QCOMPARE(items, hex);
     }
     auto* ports = Find<QComboBox>(&built, "ComboBox3");
     QVERIFY(ports->count() >= 9);
-    for (int i = 0; i < 9; ++i) QCOMPARE(ports->itemText(i), QStringLiteral("COM%1").arg(i + 1));
+    for (int i = 0; i < 9; ++i)
+      QCOMPARE(ports->itemText(i), QStringLiteral("COM%1").arg(i + 1));
     QCOMPARE(Find<QComboBox>(&built, "ComboBox4")->count(), 0);
     auto* memo = Find<QPlainTextEdit>(&built, "Memo1");
     QCOMPARE(memo->lineWrapMode(), QPlainTextEdit::WidgetWidth);
     QCOMPARE(memo->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
     QVERIFY(!memo->isReadOnly());
-    const struct { const char* name; int interval; } timers[] = {
-        {"Timer1", 10000}, {"Timer2", 1000}, {"Timer3", 20000}};
+    const struct {
+      const char* name;
+      int interval;
+    } timers[] = {{"Timer1", 10000}, {"Timer2", 1000}, {"Timer3", 20000}};
     for (const auto& t : timers) {
       auto* timer = built.findChild<QTimer*>(QLatin1String(t.name));
       QVERIFY(timer != nullptr);
@@ -215,10 +226,12 @@ class MainWindowTest : public QObject {
   void tabOrderAsDesigned() {
     TForm1 built(std::make_unique<RecordingDialogs>(shown));
     const QStringList expected = {
-        "Edit1", "Button1", "Button2", "Edit3", "Button3", "Edit4", "Edit5", "Edit6", "Edit7",
-        "Button4", "Button5", "Button6", "Button7", "Memo1", "AdvOfficeRadioButton1",
-        "Button8", "ComboBox2", "Button9", "AdvSpinEdit1", "ComboBox1", "PageControl1",
-        "Edit2", "Edit8", "Button10", "Edit9", "Edit10", "Edit11", "Edit12", "ComboBox4"};
+        "Edit1",        "Button1",   "Button2", "Edit3",        "Button3",
+        "Edit4",        "Edit5",     "Edit6",   "Edit7",        "Button4",
+        "Button5",      "Button6",   "Button7", "Memo1",        "AdvOfficeRadioButton1",
+        "Button8",      "ComboBox2", "Button9", "AdvSpinEdit1", "ComboBox1",
+        "PageControl1", "Edit2",     "Edit8",   "Button10",     "Edit9",
+        "Edit10",       "Edit11",    "Edit12",  "ComboBox4"};
     QStringList chain;
     QWidget* w = Find(&built, "Edit1");
     for (int steps = 0; steps < 500 && chain.size() < expected.size(); ++steps) {
@@ -342,8 +355,9 @@ class MainWindowTest : public QObject {
     QTest::mouseClick(c, Qt::LeftButton);
     int checked = 0;
     for (int i = 1; i <= 6; ++i) {
-      checked += Find<QRadioButton>(&built, qPrintable(QStringLiteral("AdvOfficeRadioButton%1").arg(i)))
-                     ->isChecked();
+      checked +=
+          Find<QRadioButton>(&built, qPrintable(QStringLiteral("AdvOfficeRadioButton%1").arg(i)))
+              ->isChecked();
     }
     QCOMPARE(checked, 1);
     QVERIFY(c->isChecked());
@@ -400,7 +414,8 @@ class MainWindowTest : public QObject {
   void programEndedBySignalStillWritesItsFiles() {
     QFETCH(int, signal);
     const std::string foreign = "; site notes\r\n[Tool]\r\nOperator=J. Novak\r\n";
-    WriteFileText(dir->path() / "VIDideza.ini", foreign + "[Serial]\r\nCOMPort=" + pty->path() + "\r\n");
+    WriteFileText(dir->path() / "VIDideza.ini",
+                  foreign + "[Serial]\r\nCOMPort=" + pty->path() + "\r\n");
     WriteFileText(dir->path() / "Test.log", "SND: earlier run\r\n");
     QProcess program;
     program.setWorkingDirectory(QString::fromStdString(dir->path().string()));

@@ -18,7 +18,8 @@ TEST(Settings, MissingFileGivesDefaultsAndTheFirstWriteCreatesIt) {
   EXPECT_EQ(read.cardNr, 0);
 
   WriteSettings({"COM3", 0});
-  EXPECT_EQ(FileText(dir.path() / "VIDideza.ini"), "[Serial]\r\nCOMPort=COM3\r\n[Network]\r\nCardNr=0\r\n");
+  EXPECT_EQ(FileText(dir.path() / "VIDideza.ini"),
+            "[Serial]\r\nCOMPort=COM3\r\n[Network]\r\nCardNr=0\r\n");
 }
 
 TEST(Settings, CardNrConversion) {
@@ -26,9 +27,10 @@ TEST(Settings, CardNrConversion) {
     const char* text;
     std::int32_t cardNr;
   } rows[] = {
-      {"1", 1},   {"0x1", 1}, {"$1", 1},  {"X1", 1},   {"0XA", 10}, {"-1", -1},
-      {"+2", 2},  {"1a", 0},  {"", 0},    {"abc", 0},  {"$FFFFFFFF", -1},
-      {"4294967296", 0},      {"$123456789", 0},       {" 3 ", 3},  // blanks around a value vanish
+      {"1", 1},          {"0x1", 1},        {"$1", 1},         {"X1", 1},  {"0XA", 10},
+      {"-1", -1},        {"+2", 2},         {"1a", 0},         {"", 0},    {"abc", 0},
+      {"$FFFFFFFF", -1}, {"4294967296", 0}, {"$123456789", 0}, {" 3 ", 3},  // blanks around a value
+                                                                            // vanish
   };
   const CurrentTempDir dir;
   for (const auto& row : rows) {
@@ -40,7 +42,8 @@ TEST(Settings, CardNrConversion) {
 TEST(Settings, RoundTripKeepsWhatOtherProgramsWrote) {
   const CurrentTempDir dir;
   const std::string foreign =
-      "; site notes\n[Tool]\nOperator=J. Novak\n\n[SERIAL]\ncomport=\n# keep\n[Network]\nCardNr=$2\nOther=1\n";
+      "; site notes\n[Tool]\nOperator=J. Novak\n\n[SERIAL]\ncomport=\n# "
+      "keep\n[Network]\nCardNr=$2\nOther=1\n";
   WriteFileText(dir.path() / "VIDideza.ini", foreign);
   ::chmod((dir.path() / "VIDideza.ini").c_str(), 0640);
   const Settings read = ReadSettings();

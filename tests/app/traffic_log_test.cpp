@@ -24,9 +24,9 @@ TEST(IoErrorMessage, NamedCodesAndTheRest) {
   const struct {
     int code;
     const char* message;
-  } rows[] = {{2, "File not found"},      {3, "Invalid filename"}, {4, "Too many open files"},
-              {5, "File access denied"},  {32, "I/O error 32"},    {103, "I/O error 103"},
-              {105, "I/O error 105"},     {112, "I/O error 112"}};
+  } rows[] = {{2, "File not found"},     {3, "Invalid filename"}, {4, "Too many open files"},
+              {5, "File access denied"}, {32, "I/O error 32"},    {103, "I/O error 103"},
+              {105, "I/O error 105"},    {112, "I/O error 112"}};
   for (const auto& row : rows) {
     EXPECT_EQ(IoErrorMessage(row.code), row.message);
   }

@@ -28,7 +28,7 @@ TEST(StampCommandLine, WritesTheHeadAndKeepsTheCommand) {
       {"", {0, '0', 'A'}, "A000A,"},
       {"xy", {255, 'F', 'F'}, "AFFFF,"},
       {"hand typed head!", {1, '2', 'B'}, "A012B,yped head!"},
-      {"A000A,ON", {300, '0', 'A'}, "A120A,ON"},  // first two digits of 12C while typing
+      {"A000A,ON", {300, '0', 'A'}, "A120A,ON"},         // first two digits of 12C while typing
       {"A123D,ON", {0, std::nullopt, 'A'}, "A003A,ON"},  // empty port selector keeps "3"
       {"A123D,ON", {0, '5', std::nullopt}, "A005D,ON"},  // no code selected keeps "D"
       {"A000A", {0, 'A', 'B'}, "A00AB,"},
@@ -51,8 +51,10 @@ TEST(SetupCommands, ComposedAsTheUnitExpects) {
     std::string command;
     const char* expected;
   } rows[] = {
-      {ControlUnitCommand(18, '7'), "PSCU=127"},   {ControlUnitCommand(0, '0'), "PSCU=000"},
-      {ControlUnitCommand(255, 'F'), "PSCU=FFF"},  {InterfacePortCommand('3', 'C'), "ALLLA,PSIP=A3C"},
+      {ControlUnitCommand(18, '7'), "PSCU=127"},
+      {ControlUnitCommand(0, '0'), "PSCU=000"},
+      {ControlUnitCommand(255, 'F'), "PSCU=FFF"},
+      {InterfacePortCommand('3', 'C'), "ALLLA,PSIP=A3C"},
       {InterfacePortCommand('F', 'A'), "ALLLA,PSIP=AFA"},
       {InterfacePortCommand('F', 'F'), "ALLLA,PSIP=AFF"},
   };

@@ -118,8 +118,7 @@ class ConsoleWindowTest : public QObject {
     Edit("Edit7")->clear();
     QTest::mouseClick(Button("Button7"), Qt::LeftButton);
     QCOMPARE(pty->Receive(19), std::string("A000A,ON\nA000A,OF\n\n"));
-    QCOMPARE(MemoLines(),
-             QStringList({"SND: A000A,ON", "SND: A000A,OF", "SND: "}));
+    QCOMPARE(MemoLines(), QStringList({"SND: A000A,ON", "SND: A000A,OF", "SND: "}));
     QCOMPARE(LogText(), std::string("SND: A000A,ON\r\nSND: A000A,OF\r\nSND: \r\n"));
     QVERIFY(shown.empty());
   }
@@ -195,8 +194,8 @@ class ConsoleWindowTest : public QObject {
     pty->Send("A000A,ON,");
     QTest::qWait(150);
     pty->Send("OK\r\nA000A,OF\n\n\nparti");
-    QTRY_COMPARE(MemoLines(), QStringList({QString::fromUtf8("RCV: A000A,ON,OK\xE2\x90\x8D"),
-                                           "RCV: A000A,OF"}));
+    QTRY_COMPARE(MemoLines(),
+                 QStringList({QString::fromUtf8("RCV: A000A,ON,OK\xE2\x90\x8D"), "RCV: A000A,OF"}));
     QTest::qWait(150);
     // The partial line survives closing and reopening the port.
     ShowPage(1);
@@ -213,8 +212,9 @@ class ConsoleWindowTest : public QObject {
   void controlBytesAreDrawnVisiblyAndLoggedAsTheyAre() {
     StartOnPty();
     pty->Send(std::string("a\0b\x1b\x7F\xE9\n", 7));
-    QTRY_COMPARE(MemoLines(), QStringList({QString::fromUtf8(
-                                  "RCV: a\xE2\x90\x80" "b\xE2\x90\x9B\xE2\x90\xA1\xC3\xA9")}));
+    QTRY_COMPARE(MemoLines(),
+                 QStringList({QString::fromUtf8("RCV: a\xE2\x90\x80"
+                                                "b\xE2\x90\x9B\xE2\x90\xA1\xC3\xA9")}));
     QCOMPARE(LogText(), std::string("RCV: a\0b\x1b\x7F\xE9\r\n", 13));
   }
 
@@ -229,7 +229,8 @@ class ConsoleWindowTest : public QObject {
     QTest::qWait(1000);
     timespec after{};
     ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &after);
-    const double cpu = double(after.tv_sec - before.tv_sec) + double(after.tv_nsec - before.tv_nsec) / 1e9;
+    const double cpu =
+        double(after.tv_sec - before.tv_sec) + double(after.tv_nsec - before.tv_nsec) / 1e9;
     QVERIFY2(cpu < 0.2, "busy while the device is gone");
     QCOMPARE(shown, std::vector<std::string>{"error: Input/output error."});
 
@@ -257,7 +258,8 @@ class ConsoleWindowTest : public QObject {
 
     QTest::mouseClick(Button("Button1"), Qt::LeftButton);
     QTRY_COMPARE(MemoLines(), QStringList({"SND: A000A,ON", "RCV: A000A,ON,OK"}));
-    QTRY_VERIFY(FileText(dir->path() / "unit.log").find("received: A000A,ON\n") != std::string::npos);
+    QTRY_VERIFY(FileText(dir->path() / "unit.log").find("received: A000A,ON\n") !=
+                std::string::npos);
     QCOMPARE(LogText(), std::string("SND: A000A,ON\r\nRCV: A000A,ON,OK\r\n"));
 
     const int flood = 10000;

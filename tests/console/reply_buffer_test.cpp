@@ -9,7 +9,8 @@ namespace vidideza {
 namespace {
 
 // The lines a receive handler would show for these events, in order.
-std::vector<std::string> LinesOf(SerialReplyBuffer& buffer, const std::vector<std::string>& events) {
+std::vector<std::string> LinesOf(SerialReplyBuffer& buffer,
+                                 const std::vector<std::string>& events) {
   std::vector<std::string> lines;
   for (const auto& bytes : events) {
     buffer.Append(bytes);

@@ -31,13 +31,14 @@ class AdapterWindowTest : public QObject {
   QComboBox* Cards() { return form->findChild<QComboBox*>(QStringLiteral("ComboBox4")); }
   QStringList Items() {
     QStringList items;
-    for (int i = 0; i < Cards()->count(); ++i) items << Cards()->itemText(i);
+    for (int i = 0; i < Cards()->count(); ++i)
+      items << Cards()->itemText(i);
     return items;
   }
 
   void Start(const std::string& cardNr) {
-    WriteFileText(dir->path() / "VIDideza.ini",
-                  "[Serial]\r\nCOMPort=" + pty->path() + "\r\n[Network]\r\nCardNr=" + cardNr + "\r\n");
+    WriteFileText(dir->path() / "VIDideza.ini", "[Serial]\r\nCOMPort=" + pty->path() +
+                                                    "\r\n[Network]\r\nCardNr=" + cardNr + "\r\n");
     form = std::make_unique<TForm1>(std::make_unique<RecordingDialogs>(shown));
     form->FormCreate();
   }
@@ -66,9 +67,12 @@ class AdapterWindowTest : public QObject {
     QTest::addColumn<int>("card");
     QTest::addColumn<QString>("serverIp");
     QTest::addColumn<QString>("gateway");
-    QTest::newRow("card 0") << "0" << 0 << "198.51.100.1" << "198.51.100.254";
-    QTest::newRow("card 1") << "1" << 1 << "203.0.113.1" << "0.0.0.0";
-    QTest::newRow("card $1") << "$1" << 1 << "203.0.113.1" << "0.0.0.0";
+    QTest::newRow("card 0") << "0" << 0 << "198.51.100.1"
+                            << "198.51.100.254";
+    QTest::newRow("card 1") << "1" << 1 << "203.0.113.1"
+                            << "0.0.0.0";
+    QTest::newRow("card $1") << "$1" << 1 << "203.0.113.1"
+                             << "0.0.0.0";
   }
   void startUpFillsFromTheSavedCard() {
     QFETCH(QString, cardNr);

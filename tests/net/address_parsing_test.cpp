@@ -72,14 +72,10 @@ TEST(ParseMacAddress, SixHexadecimalParts) {
     const char* text;
     std::optional<Bytes6> bytes;
   } rows[] = {
-      {"00-20-4A-E0-2C-BE", unit},
-      {"0-20-4a-e0-2c-be", unit},
-      {"00-20-4A-E0-2C-BE-77", unit},
-      {"1FF-0-0-0-0-0", Bytes6{0xFF, 0, 0, 0, 0, 0}},
-      {"00-20-4A-E0-2C", std::nullopt},
-      {"00:20:4A:E0:2C:BE", std::nullopt},
-      {"00-20-4G-E0-2C-BE", std::nullopt},
-      {"00-20-$4A-E0-2C-BE", std::nullopt},
+      {"00-20-4A-E0-2C-BE", unit},         {"0-20-4a-e0-2c-be", unit},
+      {"00-20-4A-E0-2C-BE-77", unit},      {"1FF-0-0-0-0-0", Bytes6{0xFF, 0, 0, 0, 0, 0}},
+      {"00-20-4A-E0-2C", std::nullopt},    {"00:20:4A:E0:2C:BE", std::nullopt},
+      {"00-20-4G-E0-2C-BE", std::nullopt}, {"00-20-$4A-E0-2C-BE", std::nullopt},
   };
   for (const auto& row : rows) {
     Bytes6 bytes{};
@@ -101,10 +97,16 @@ TEST(MaskToHostBits, OnlyRunsOfLeadingOnes) {
     Bytes4 mask;
     std::optional<std::int32_t> hostBits;
   } rows[] = {
-      {{255, 255, 255, 0}, 8},   {{255, 255, 255, 255}, 0}, {{128, 0, 0, 0}, 31},
-      {{255, 255, 254, 0}, 9},   {{255, 0, 0, 0}, 24},      {{255, 255, 255, 254}, 1},
-      {{0, 0, 0, 0}, std::nullopt},       {{255, 0, 255, 0}, std::nullopt},
-      {{255, 255, 1, 0}, std::nullopt},   {{255, 255, 255, 1}, std::nullopt},
+      {{255, 255, 255, 0}, 8},
+      {{255, 255, 255, 255}, 0},
+      {{128, 0, 0, 0}, 31},
+      {{255, 255, 254, 0}, 9},
+      {{255, 0, 0, 0}, 24},
+      {{255, 255, 255, 254}, 1},
+      {{0, 0, 0, 0}, std::nullopt},
+      {{255, 0, 255, 0}, std::nullopt},
+      {{255, 255, 1, 0}, std::nullopt},
+      {{255, 255, 255, 1}, std::nullopt},
   };
   for (const auto& row : rows) {
     EXPECT_EQ(MaskToHostBits(row.mask), row.hostBits)
@@ -140,11 +142,17 @@ TEST(CheckNetFields, FirstBadFieldNamesItselfInOrder) {
       {"gateway", [](NetFieldTexts& t) { t.gateway = ""; }, "Wrong Gateway address"},
       {"port high", [](NetFieldTexts& t) { t.serverPort = "65536"; }, "Wrong Server port"},
       {"port negative", [](NetFieldTexts& t) { t.serverPort = "-1"; }, "Wrong Server port"},
-      {"port trailing blank", [](NetFieldTexts& t) { t.serverPort = "10100 "; }, "Wrong Server port"},
+      {"port trailing blank", [](NetFieldTexts& t) { t.serverPort = "10100 "; },
+       "Wrong Server port"},
       {"port leading blank", [](NetFieldTexts& t) { t.serverPort = " 10100"; }, std::nullopt},
       {"port zero", [](NetFieldTexts& t) { t.serverPort = "0"; }, std::nullopt},
       {"port hex", [](NetFieldTexts& t) { t.serverPort = "$2774"; }, std::nullopt},
-      {"two bad: first wins", [](NetFieldTexts& t) { t.mac = "x"; t.gateway = "y"; }, "Wrong MAC address"},
+      {"two bad: first wins",
+       [](NetFieldTexts& t) {
+         t.mac = "x";
+         t.gateway = "y";
+       },
+       "Wrong MAC address"},
   };
   for (const auto& row : rows) {
     NetFieldTexts texts = Defaults();

@@ -1,11 +1,11 @@
 // The QVX-NET page on this machine alone: every address is 127.0.0.1 and the server port is
 // chosen by the system, so nothing leaves the loopback interface.
+#include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QEventLoop>
 #include <QTimer>
 #include <QtTest>
 #include <atomic>
@@ -192,9 +192,8 @@ class NetPageTest : public QObject {
     auto* memo = Find<QPlainTextEdit>(form.get(), "Memo1");
     std::atomic<int> shown{0};
     QTimer count;
-    connect(&count, &QTimer::timeout, this, [&] {
-      shown = memo->document()->isEmpty() ? 0 : memo->blockCount();
-    });
+    connect(&count, &QTimer::timeout, this,
+            [&] { shown = memo->document()->isEmpty() ? 0 : memo->blockCount(); });
     count.start(5);
 
     constexpr int kDatagrams = 100000;
@@ -209,19 +208,32 @@ class NetPageTest : public QObject {
       for (int i = 0; i < kDatagrams; ++i) {
         std::string datagram;
         switch (i % 10) {
-          case 0: datagram = ""; break;
-          case 1: datagram = std::string(i % 1000 == 1 ? 65000 : 8193, 'A'); break;  // too long
-          case 2: datagram = PortQuery(); break;
-          case 3: datagram = std::string("\0\0\0\xF9", 4) + std::string(22, '\x01'); break;
-          case 4: datagram = "@" + std::to_string(i) + "\n"; break;
+          case 0:
+            datagram = "";
+            break;
+          case 1:
+            datagram = std::string(i % 1000 == 1 ? 65000 : 8193, 'A');
+            break;  // too long
+          case 2:
+            datagram = PortQuery();
+            break;
+          case 3:
+            datagram = std::string("\0\0\0\xF9", 4) + std::string(22, '\x01');
+            break;
+          case 4:
+            datagram = "@" + std::to_string(i) + "\n";
+            break;
           case 5:  // the longest that fits, now and then
             datagram = i % 1000 == 5 ? "A000A," + std::string(8192 - 7, 'x') + "\n" : "A000A,OK\n";
             break;
           default: {
             datagram.resize(1 + random() % 200);
-            for (char& c : datagram) c = static_cast<char>(random());
-            if (datagram[0] == 'A' || datagram[0] == '@') datagram[0] = 'B';
-            if (i % 10 == 9) datagram = "A000A,ST," + std::to_string(i) + "\n";
+            for (char& c : datagram)
+              c = static_cast<char>(random());
+            if (datagram[0] == 'A' || datagram[0] == '@')
+              datagram[0] = 'B';
+            if (i % 10 == 9)
+              datagram = "A000A,ST," + std::to_string(i) + "\n";
           }
         }
         const bool isText = (!datagram.empty() && datagram.size() <= 8192) &&
@@ -262,7 +274,8 @@ class NetPageTest : public QObject {
     QVERIFY2(!stalled, "text datagrams were lost");
     QCOMPARE(MemoLines().size(), int(expectedLog.size()));
     std::string log;
-    for (const auto& line : expectedLog) log += line;
+    for (const auto& line : expectedLog)
+      log += line;
     QVERIFY(FileText(dir->path() / "Test.log") == log);
     QVERIFY2(slowest < std::chrono::milliseconds(500), "the window stopped answering");
     QVERIFY2(ResidentKilobytes() - rssBefore < 512 * 1024, "memory grew without bound");

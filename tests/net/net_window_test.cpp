@@ -108,7 +108,8 @@ class NetWindowTest : public QObject {
     QTest::mouseClick(Find<QPushButton>(form.get(), "Button1"), Qt::LeftButton);
     QTRY_COMPARE(MemoLines(), QStringList({"SND: A000A,ON", "RCV: A000A,ON,OK"}));
     QVERIFY(UnitLog().find("received: A000A,ON\n") != std::string::npos);
-    QCOMPARE(FileText(dir->path() / "Test.log"), std::string("SND: A000A,ON\r\nRCV: A000A,ON,OK\r\n"));
+    QCOMPARE(FileText(dir->path() / "Test.log"),
+             std::string("SND: A000A,ON\r\nRCV: A000A,ON,OK\r\n"));
     QVERIFY(shown.empty());
 
     // Back on the serial page the server port is released at once.

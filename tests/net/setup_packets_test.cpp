@@ -10,7 +10,8 @@ std::string Hex(const std::string& bytes) {
   std::string text;
   for (const char c : bytes) {
     const auto b = static_cast<unsigned char>(c);
-    if (!text.empty()) text += ' ';
+    if (!text.empty())
+      text += ' ';
     text += kDigits[b >> 4];
     text += kDigits[b & 15];
   }

@@ -51,7 +51,8 @@ std::string UnitPacket(std::uint8_t opcode, std::size_t size = 4) {
 
 std::string SearchAnswer(const std::array<std::uint8_t, 6>& mac) {
   std::string p = UnitPacket(kSearchAnswer, 30);
-  for (std::size_t i = 0; i < 6; ++i) p[24 + i] = static_cast<char>(mac[i]);
+  for (std::size_t i = 0; i < 6; ++i)
+    p[24 + i] = static_cast<char>(mac[i]);
   return p;
 }
 
@@ -143,7 +144,8 @@ TEST_F(SetupProtocolTest, WholeSetupRunMessageByMessage) {
   EXPECT_EQ(window.sent.back().data, ConfigurationBlock(0xC2));
   for (std::uint8_t request = 0xB2; request <= 0xB6; ++request) {
     protocol.HandleSetupDatagram(UnitPacket(request), "203.0.113.10");
-    EXPECT_EQ(window.sent.back().data, ConfigurationBlock(static_cast<std::uint8_t>(request + 0x11)));
+    EXPECT_EQ(window.sent.back().data,
+              ConfigurationBlock(static_cast<std::uint8_t>(request + 0x11)));
     EXPECT_EQ(window.sent.back().host, "203.0.113.10");
   }
   protocol.HandleSetupDatagram(UnitPacket(0xB7), "203.0.113.10");

@@ -44,7 +44,8 @@ class UdpPeer {
     std::string data;
     std::uint16_t fromPort = 0;
   };
-  std::optional<Received> Receive(std::chrono::milliseconds limit = std::chrono::milliseconds(3000)) const {
+  std::optional<Received> Receive(
+      std::chrono::milliseconds limit = std::chrono::milliseconds(3000)) const {
     pollfd p{fd_.get(), POLLIN, 0};
     if (::poll(&p, 1, static_cast<int>(limit.count())) <= 0) {
       return std::nullopt;

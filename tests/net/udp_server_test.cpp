@@ -26,8 +26,8 @@ class UdpServerTest : public ::testing::Test {
   UdpServerTest() {
     server.BroadcastEnabled = true;
     server.OnUDPRead = [this](TIdUDPServer&, std::string_view data, TIdSocketHandle& binding) {
-      deliveries.push_back({std::string(data), binding.SenderIP, binding.SenderPort,
-                            std::this_thread::get_id()});
+      deliveries.push_back(
+          {std::string(data), binding.SenderIP, binding.SenderPort, std::this_thread::get_id()});
       if (throwInHandler) {
         throw std::runtime_error("handler failed");
       }
@@ -161,8 +161,9 @@ TEST_F(UdpServerTest, ResolvesLocalhostAndDottedAddressesWithoutALookup) {
     const char* host;
     const char* address;
   } rows[] = {
-      {"localhost", "127.0.0.1"}, {"LOCALHOST", "127.0.0.1"},    {"127.0.0.1", "127.0.0.1"},
-      {"$7F.0.0.1", "127.0.0.1"}, {"203.0.113.07", "203.0.113.7"}, {"255.255.255.255", "255.255.255.255"},
+      {"localhost", "127.0.0.1"},      {"LOCALHOST", "127.0.0.1"},
+      {"127.0.0.1", "127.0.0.1"},      {"$7F.0.0.1", "127.0.0.1"},
+      {"203.0.113.07", "203.0.113.7"}, {"255.255.255.255", "255.255.255.255"},
   };
   for (const auto& row : rows) {
     EXPECT_EQ(ResolveHost(row.host), row.address) << row.host;

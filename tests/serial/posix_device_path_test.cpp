@@ -10,10 +10,18 @@ TEST(PosixDevicePath, MapsPortNamesToDeviceFiles) {
     const char* name;
     const char* path;
   } rows[] = {
-      {"COM1", "/dev/ttyS0"},       {"COM9", "/dev/ttyS8"},        {"com12", "/dev/ttyS11"},
-      {"COM256", "/dev/ttyS255"},   {"COM257", "/dev/COM257"},     {"COM0", "/dev/COM0"},
-      {"COM01", "/dev/COM01"},      {"COM", "/dev/COM"},           {"COM1x", "/dev/COM1x"},
-      {"ttyUSB0", "/dev/ttyUSB0"},  {"/dev/pts/3", "/dev/pts/3"},  {"./tty", "./tty"},
+      {"COM1", "/dev/ttyS0"},
+      {"COM9", "/dev/ttyS8"},
+      {"com12", "/dev/ttyS11"},
+      {"COM256", "/dev/ttyS255"},
+      {"COM257", "/dev/COM257"},
+      {"COM0", "/dev/COM0"},
+      {"COM01", "/dev/COM01"},
+      {"COM", "/dev/COM"},
+      {"COM1x", "/dev/COM1x"},
+      {"ttyUSB0", "/dev/ttyUSB0"},
+      {"/dev/pts/3", "/dev/pts/3"},
+      {"./tty", "./tty"},
       {"", "/dev/"},
   };
   for (const auto& row : rows) {

@@ -63,7 +63,12 @@ TEST(ApplyToTermios, EachSettingMapsToItsFlags) {
   } rows[] = {
       {"odd", {.parity = TParity::paOdd}, PARENB | PARODD | CMSPAR, PARENB | PARODD, 0, 0},
       {"even", {.parity = TParity::paEven}, PARENB | PARODD | CMSPAR, PARENB, 0, 0},
-      {"mark", {.parity = TParity::paMark}, PARENB | PARODD | CMSPAR, PARENB | PARODD | CMSPAR, 0, 0},
+      {"mark",
+       {.parity = TParity::paMark},
+       PARENB | PARODD | CMSPAR,
+       PARENB | PARODD | CMSPAR,
+       0,
+       0},
       {"space", {.parity = TParity::paSpace}, PARENB | PARODD | CMSPAR, PARENB | CMSPAR, 0, 0},
       {"5 bits", {.dataBits = TDataBits::db5}, CSIZE, CS5, 0, 0},
       {"1 stop", {.stopBits = TStopBits::sb1}, CSTOPB, 0, 0, 0},

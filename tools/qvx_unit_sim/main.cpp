@@ -11,7 +11,9 @@ namespace qvxsim {
 namespace {
 
 volatile std::sig_atomic_t stopRequested = 0;
-void OnStop(int) { stopRequested = 1; }
+void OnStop(int) {
+  stopRequested = 1;
+}
 
 constexpr const char* kHelp = R"(Usage: qvx-unit-sim [--net] [options]
 
@@ -62,16 +64,20 @@ QVX-NET protocol on port 30718:
 
 bool ParseMac(const std::string& text, std::array<unsigned char, 6>& mac) {
   unsigned int b[6];
-  if (std::sscanf(text.c_str(), "%x-%x-%x-%x-%x-%x", &b[0], &b[1], &b[2], &b[3], &b[4], &b[5]) != 6) {
+  if (std::sscanf(text.c_str(), "%x-%x-%x-%x-%x-%x", &b[0], &b[1], &b[2], &b[3], &b[4], &b[5]) !=
+      6) {
     return false;
   }
-  for (int i = 0; i < 6; ++i) mac[static_cast<std::size_t>(i)] = static_cast<unsigned char>(b[i]);
+  for (int i = 0; i < 6; ++i)
+    mac[static_cast<std::size_t>(i)] = static_cast<unsigned char>(b[i]);
   return true;
 }
 
 }  // namespace
 
-bool StopRequested() { return stopRequested != 0; }
+bool StopRequested() {
+  return stopRequested != 0;
+}
 
 void CatchStopSignals() {
   std::signal(SIGTERM, OnStop);

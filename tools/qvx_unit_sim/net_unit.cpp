@@ -55,14 +55,18 @@ class NetUnit {
   int Run() {
     setup_ = BoundSocket(kSetupPort);
     command_ = BoundSocket(options_.commandPort);
-    if (setup_ < 0 || command_ < 0) return 1;
+    if (setup_ < 0 || command_ < 0)
+      return 1;
     std::printf("QVX-NET unit: setup port %d, command port %d\n", kSetupPort, options_.commandPort);
     std::fflush(stdout);
     while (!StopRequested()) {
       pollfd fds[2] = {{setup_, POLLIN, 0}, {command_, POLLIN, 0}};
-      if (::poll(fds, 2, 100) <= 0) continue;
-      if ((fds[0].revents & POLLIN) != 0) Receive(setup_, true);
-      if ((fds[1].revents & POLLIN) != 0) Receive(command_, false);
+      if (::poll(fds, 2, 100) <= 0)
+        continue;
+      if ((fds[0].revents & POLLIN) != 0)
+        Receive(setup_, true);
+      if ((fds[1].revents & POLLIN) != 0)
+        Receive(command_, false);
     }
     ::close(setup_);
     ::close(command_);
@@ -76,7 +80,8 @@ class NetUnit {
     socklen_t length = sizeof from;
     const ssize_t n = ::recvfrom(fd, buffer.data(), buffer.size(), 0,
                                  reinterpret_cast<sockaddr*>(&from), &length);
-    if (n < 0) return;
+    if (n < 0)
+      return;
     buffer.resize(static_cast<std::size_t>(n));
     if (setup) {
       OnSetupPacket(buffer, from);
@@ -90,7 +95,8 @@ class NetUnit {
   }
 
   void Report(const std::string& packet) {
-    if (report_ == nullptr) return;
+    if (report_ == nullptr)
+      return;
     std::fprintf(report_, "%02X %s\n", static_cast<unsigned char>(packet[3]), Hex(packet).c_str());
     std::fflush(report_);
   }
@@ -103,7 +109,8 @@ class NetUnit {
   }
 
   void OnSetupPacket(const std::string& p, const sockaddr_in& from) {
-    if (p.size() < 4 || p[0] != 0 || p[2] != 0) return;
+    if (p.size() < 4 || p[0] != 0 || p[2] != 0)
+      return;
     const auto opcode = static_cast<unsigned char>(p[3]);
     if (opcode == 0xF8) {
       std::string answer = Packet(0, 0xF9, 30);
@@ -119,7 +126,8 @@ class NetUnit {
       }
     } else if (opcode == 0xF6 && announced_) {
       std::string answer = Packet(0, 0xF7, 30);
-      for (std::size_t i = 0; i < 6; ++i) answer[24 + i] = static_cast<char>(options_.mac[i]);
+      for (std::size_t i = 0; i < 6; ++i)
+        answer[24 + i] = static_cast<char>(options_.mac[i]);
       Send(setup_, answer, from);
     } else if (opcode == 0xFA && p.size() >= 124) {
       record_ = p;
@@ -136,11 +144,13 @@ class NetUnit {
 
   // After the finish packet the unit works with what was written into it.
   void TakeNewSettings() {
-    if (record_.size() < 124) return;
+    if (record_.size() < 124)
+      return;
     server_ = sockaddr_in{};
     server_.sin_family = AF_INET;
     std::memcpy(&server_.sin_addr, record_.data() + 28, 4);
-    const int port = static_cast<unsigned char>(record_[26]) | (static_cast<unsigned char>(record_[27]) << 8);
+    const int port =
+        static_cast<unsigned char>(record_[26]) | (static_cast<unsigned char>(record_[27]) << 8);
     server_.sin_port = htons(static_cast<std::uint16_t>(port));
     hasServer_ = true;
     std::fprintf(log_, "set: ip %s, host bits %d, gateway %s, server %s:%d\n",
@@ -150,7 +160,8 @@ class NetUnit {
   }
 
   void OnCommand(std::string datagram, const sockaddr_in& from) {
-    if (!datagram.empty() && datagram.back() == '\n') datagram.pop_back();
+    if (!datagram.empty() && datagram.back() == '\n')
+      datagram.pop_back();
     std::fprintf(log_, "received: %s\n", datagram.c_str());
     std::fflush(log_);
     for (const auto& reply : AnswerCommand(unit_, datagram)) {
@@ -176,7 +187,8 @@ int RunNetUnit(const Options& options, FILE* log) {
   FILE* report = options.reportPath.empty() ? nullptr : std::fopen(options.reportPath.c_str(), "a");
   NetUnit unit(options, log, report);
   const int result = unit.Run();
-  if (report != nullptr) std::fclose(report);
+  if (report != nullptr)
+    std::fclose(report);
   return result;
 }
 

@@ -70,7 +70,8 @@ int RunSerialUnit(const Options& options, FILE* log) {
         }
         std::fprintf(log, "received: %s\n", line.c_str());
         std::fflush(log);
-        for (const auto& reply : AnswerCommand(unit, line)) WriteLine(master, reply, options.crlf);
+        for (const auto& reply : AnswerCommand(unit, line))
+          WriteLine(master, reply, options.crlf);
         line.clear();
       }
     }

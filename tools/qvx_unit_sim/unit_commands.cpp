@@ -6,9 +6,12 @@
 namespace qvxsim {
 
 int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= '0' && c <= '9')
+    return c - '0';
+  if (c >= 'A' && c <= 'F')
+    return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f')
+    return c - 'a' + 10;
   return -1;
 }
 
@@ -20,7 +23,8 @@ std::string ReplyHead(const UnitState& unit, int port) {
 }
 
 std::vector<std::string> AnswerCommand(UnitState& unit, std::string line) {
-  if (!line.empty() && line.back() == '\r') line.pop_back();
+  if (!line.empty() && line.back() == '\r')
+    line.pop_back();
   if (line.rfind("PSCU=", 0) == 0 && line.size() >= 8) {
     const int high = HexValue(line[5]), low = HexValue(line[6]), last = HexValue(line[7]);
     if (high >= 0 && low >= 0 && last >= 0) {
@@ -44,15 +48,19 @@ std::vector<std::string> AnswerCommand(UnitState& unit, std::string line) {
     }
     const std::string head = line.substr(0, 5);
     const std::string command = line.substr(6);
-    if (port < 0 || port > unit.lastPort) return {head + ",ERR,PORT"};
-    if (line[4] != unit.codes[static_cast<std::size_t>(port)]) return {head + ",ERR,CODE"};
+    if (port < 0 || port > unit.lastPort)
+      return {head + ",ERR,PORT"};
+    if (line[4] != unit.codes[static_cast<std::size_t>(port)])
+      return {head + ",ERR,CODE"};
     if (command.rfind("DUMP,", 0) == 0) {
       std::vector<std::string> lines;
       const long count = std::strtol(command.c_str() + 5, nullptr, 10);
-      for (long i = 1; i <= count; ++i) lines.push_back(head + ",DUMP," + std::to_string(i));
+      for (long i = 1; i <= count; ++i)
+        lines.push_back(head + ",DUMP," + std::to_string(i));
       return lines;
     }
-    if (command == "SV" || command == "SF") return {head + "," + command + ",T21.5,OK"};
+    if (command == "SV" || command == "SF")
+      return {head + "," + command + ",T21.5,OK"};
     return {head + "," + command + ",OK"};
   }
   return {"@ERR,UNKNOWN"};
