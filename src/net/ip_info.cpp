@@ -8,6 +8,7 @@ namespace {
 
 std::vector<TInfoIPAddress> Entries(const std::vector<AdapterRecord::Address>& list) {
   std::vector<TInfoIPAddress> entries;
+  entries.reserve(list.size() + 1);
   for (const auto& entry : list) {
     entries.push_back({entry.address, entry.mask});
   }

@@ -207,7 +207,7 @@ std::string LookUpHost(const std::string& name) {
     // A lookup that could not be finished (no name server reachable, and the like).
     throw EIdSocketError(result == EAI_AGAIN ? 11002 : 11003, ::gai_strerror(result));
   }
-  const std::string dotted = DottedOf(reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr);
+  std::string dotted = DottedOf(reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr);
   ::freeaddrinfo(found);
   return dotted;
 }
