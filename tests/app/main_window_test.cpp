@@ -20,6 +20,7 @@
 
 #include "app/main_window.h"
 #include "app/spin_edit.h"
+#include "app/window_test_support.h"
 #include "recording_dialogs.h"
 #include "serial/pseudo_terminal.h"
 #include "test_temp_dir.h"
@@ -27,15 +28,6 @@
 using namespace vidideza;
 
 namespace {
-
-template <typename Widget = QWidget>
-Widget* Find(QWidget* form, const char* name) {
-  auto* widget = form->findChild<Widget*>(QLatin1String(name));
-  if (widget == nullptr) {
-    qFatal("no control %s", name);
-  }
-  return widget;
-}
 
 QString Caption(QWidget* w) {
   if (auto* b = qobject_cast<QAbstractButton*>(w))

@@ -16,23 +16,11 @@
 #include "app/main_window.h"
 #include "app/recording_dialogs.h"
 #include "app/spin_edit.h"
+#include "app/window_test_support.h"
 #include "serial/pseudo_terminal.h"
 #include "test_temp_dir.h"
 
 using namespace vidideza;
-
-namespace {
-
-template <typename Widget = QWidget>
-Widget* Find(QWidget* form, const char* name) {
-  auto* widget = form->findChild<Widget*>(QLatin1String(name));
-  if (widget == nullptr) {
-    qFatal("no control %s", name);
-  }
-  return widget;
-}
-
-}  // namespace
 
 class ConsoleWindowTest : public QObject {
   Q_OBJECT
@@ -57,10 +45,7 @@ class ConsoleWindowTest : public QObject {
   }
   QPushButton* Button(const char* name) { return Find<QPushButton>(form.get(), name); }
   QLineEdit* Edit(const char* name) { return Find<QLineEdit>(form.get(), name); }
-  QStringList MemoLines() {
-    const QString text = Find<QPlainTextEdit>(form.get(), "Memo1")->toPlainText();
-    return text.isEmpty() ? QStringList() : text.split(QLatin1Char('\n'));
-  }
+  QStringList MemoLines() { return vidideza::MemoLines(form.get()); }
   std::string LogText() { return FileText(dir->path() / "Test.log"); }
   // Switching pages in a test: the network page must only ever reach this machine.
   void ShowPage(int index) {

@@ -16,25 +16,13 @@
 
 #include "app/main_window.h"
 #include "app/recording_dialogs.h"
+#include "app/window_test_support.h"
 #include "net/setup_packets.h"
 #include "serial/pseudo_terminal.h"
 #include "test_temp_dir.h"
 #include "udp_peer.h"
 
 using namespace vidideza;
-
-namespace {
-
-template <typename Widget = QWidget>
-Widget* Find(QWidget* form, const char* name) {
-  auto* widget = form->findChild<Widget*>(QLatin1String(name));
-  if (widget == nullptr) {
-    qFatal("no control %s", name);
-  }
-  return widget;
-}
-
-}  // namespace
 
 class NetPageTest : public QObject {
   Q_OBJECT
@@ -46,10 +34,7 @@ class NetPageTest : public QObject {
   std::unique_ptr<TForm1> form;
 
   QLineEdit* Edit(const char* name) { return Find<QLineEdit>(form.get(), name); }
-  QStringList MemoLines() {
-    const QString text = Find<QPlainTextEdit>(form.get(), "Memo1")->toPlainText();
-    return text.isEmpty() ? QStringList() : text.split(QLatin1Char('\n'));
-  }
+  QStringList MemoLines() { return vidideza::MemoLines(form.get()); }
   int ServerPort() { return form->IdUDPServer1().Bindings().front()->Port; }
 
   static long ResidentKilobytes() {

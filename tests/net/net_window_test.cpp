@@ -12,6 +12,7 @@
 
 #include "app/main_window.h"
 #include "app/recording_dialogs.h"
+#include "app/window_test_support.h"
 #include "net/address_parsing.h"
 #include "net/setup_packets.h"
 #include "serial/pseudo_terminal.h"
@@ -23,15 +24,6 @@ namespace {
 
 constexpr const char* kUnitIp = "198.51.100.10";
 constexpr const char* kComputerIp = "198.51.100.1";
-
-template <typename Widget = QWidget>
-Widget* Find(QWidget* form, const char* name) {
-  auto* widget = form->findChild<Widget*>(QLatin1String(name));
-  if (widget == nullptr) {
-    qFatal("no control %s", name);
-  }
-  return widget;
-}
 
 std::string Hex(const std::string& bytes) {
   std::string text;
@@ -57,10 +49,7 @@ class NetWindowTest : public QObject {
 
   QLineEdit* Edit(const char* name) { return Find<QLineEdit>(form.get(), name); }
   QString Caption(const char* name) { return Find<QLabel>(form.get(), name)->text(); }
-  QStringList MemoLines() {
-    const QString text = Find<QPlainTextEdit>(form.get(), "Memo1")->toPlainText();
-    return text.isEmpty() ? QStringList() : text.split(QLatin1Char('\n'));
-  }
+  QStringList MemoLines() { return vidideza::MemoLines(form.get()); }
   std::string UnitLog() { return FileText(unitDir / "unit.log"); }
 
   void StartOnNetPage() {
