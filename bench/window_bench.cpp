@@ -187,6 +187,10 @@ UdpFigures UdpRun(TForm1& form, int rate, std::chrono::seconds span) {
 }
 
 int UdpChild(int argc, char* argv[], int seconds) {
+  // The serial page opens a pseudo-terminal of our own, never a real port of this machine.
+  int master = -1, slave = -1;
+  openpty(&master, &slave, nullptr, nullptr, nullptr);
+  std::ofstream("VIDideza.ini") << "[Serial]\r\nCOMPort=" << ttyname(slave) << "\r\n";
   QApplication app(argc, argv);
   TForm1 form(std::make_unique<Dialogs>());
   form.FormCreate();
