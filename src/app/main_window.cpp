@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QEvent>
+#include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -123,8 +124,13 @@ void TForm1::ConnectHandlers() {
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+  // The field is left when the focus moves to another control of this window; a message box
+  // or another program taking the focus for a while is no exit.
   if (watched == Edit8 && event->type() == QEvent::FocusOut) {
-    guard_.Run([this] { Edit8Exit(); });
+    const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+    if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+      guard_.Run([this] { Edit8Exit(); });
+    }
   }
   return QWidget::eventFilter(watched, event);
 }

@@ -277,6 +277,14 @@ class NetPageTest : public QObject {
     shown.clear();
     Edit("Edit8")->setFocus();
     Edit("Edit8")->setText(QStringLiteral("127.0.0"));
+    // Another window taking the focus for a while is no exit from the field.
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&other));
+    QVERIFY(shown.empty());
+    form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form.get()));
     Edit("Edit2")->setFocus();  // leaving the field checks it
     QCOMPARE(shown, std::vector<std::string>{"notice: Wrong IP address"});
   }
