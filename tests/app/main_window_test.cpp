@@ -20,6 +20,7 @@
 
 #include "app/main_window.h"
 #include "app/spin_edit.h"
+#include "app/window_fixture.h"
 #include "app/window_test_support.h"
 #include "recording_dialogs.h"
 #include "serial/pseudo_terminal.h"
@@ -47,38 +48,21 @@ QString Caption(QWidget* w) {
 
 }  // namespace
 
-class MainWindowTest : public QObject {
+class MainWindowTest : public QObject, protected WindowFixture {
   Q_OBJECT
 
  private:
-  std::vector<std::string> shown;
-  std::unique_ptr<CurrentTempDir> dir;
-  std::unique_ptr<PseudoTerminal> pty;
-  std::unique_ptr<TForm1> form;
-
   // A window started as the program starts it, in a fresh directory whose settings name a
   // pseudo-terminal as the serial port.
   void Start(const std::string& extraSettings = "") {
-    WriteFileText(dir->path() / "VIDideza.ini",
-                  "[Serial]\r\nCOMPort=" + pty->path() + "\r\n" + extraSettings);
-    form = std::make_unique<TForm1>(std::make_unique<RecordingDialogs>(shown));
-    form->FormCreate();
-    form->show();
-    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    WriteSettings(pty->path(), extraSettings);
+    CreateWindow();
+    ShowWindow();
   }
 
  private slots:
-  void init() {
-    shown.clear();
-    dir = std::make_unique<CurrentTempDir>();
-    pty = std::make_unique<PseudoTerminal>();
-    QVERIFY(pty->ok());
-  }
-  void cleanup() {
-    form.reset();
-    pty.reset();
-    dir.reset();
-  }
+  void init() { BeginTest(); }
+  void cleanup() { EndTest(); }
 
   void controlsAsDesigned_data() {
     QTest::addColumn<QString>("name");

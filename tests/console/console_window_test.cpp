@@ -16,28 +16,21 @@
 #include "app/main_window.h"
 #include "app/recording_dialogs.h"
 #include "app/spin_edit.h"
+#include "app/window_fixture.h"
 #include "app/window_test_support.h"
 #include "serial/pseudo_terminal.h"
 #include "test_temp_dir.h"
 
 using namespace vidideza;
 
-class ConsoleWindowTest : public QObject {
+class ConsoleWindowTest : public QObject, protected WindowFixture {
   Q_OBJECT
 
  private:
-  std::vector<std::string> shown;
-  bool answerYes = true;
-  std::unique_ptr<CurrentTempDir> dir;
-  std::unique_ptr<PseudoTerminal> pty;
-  std::unique_ptr<TForm1> form;
-
   void Start(const std::string& port) {
-    WriteFileText(dir->path() / "VIDideza.ini", "[Serial]\r\nCOMPort=" + port + "\r\n");
-    form = std::make_unique<TForm1>(std::make_unique<RecordingDialogs>(shown, answerYes));
-    form->FormCreate();
-    form->show();
-    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    WriteSettings(port);
+    CreateWindow();
+    ShowWindow();
   }
   void StartOnPty() {
     Start(pty->path());
@@ -55,18 +48,8 @@ class ConsoleWindowTest : public QObject {
   }
 
  private slots:
-  void init() {
-    shown.clear();
-    answerYes = true;
-    dir = std::make_unique<CurrentTempDir>();
-    pty = std::make_unique<PseudoTerminal>();
-    QVERIFY(pty->ok());
-  }
-  void cleanup() {
-    form.reset();
-    pty.reset();
-    dir.reset();
-  }
+  void init() { BeginTest(); }
+  void cleanup() { EndTest(); }
 
   void stampingFollowsTheAddressControls() {
     StartOnPty();

@@ -11,21 +11,18 @@
 
 #include "app/main_window.h"
 #include "app/recording_dialogs.h"
+#include "app/window_fixture.h"
 #include "serial/pseudo_terminal.h"
 #include "test_temp_dir.h"
 
 using namespace vidideza;
 
-class AdapterWindowTest : public QObject {
+class AdapterWindowTest : public QObject, protected WindowFixture {
   Q_OBJECT
 
  private:
   std::string first;
   std::string second;
-  std::vector<std::string> shown;
-  std::unique_ptr<CurrentTempDir> dir;
-  std::unique_ptr<PseudoTerminal> pty;
-  std::unique_ptr<TForm1> form;
 
   QLineEdit* Edit(const char* name) { return form->findChild<QLineEdit*>(QLatin1String(name)); }
   QComboBox* Cards() { return form->findChild<QComboBox*>(QStringLiteral("ComboBox4")); }
@@ -37,10 +34,8 @@ class AdapterWindowTest : public QObject {
   }
 
   void Start(const std::string& cardNr) {
-    WriteFileText(dir->path() / "VIDideza.ini", "[Serial]\r\nCOMPort=" + pty->path() +
-                                                    "\r\n[Network]\r\nCardNr=" + cardNr + "\r\n");
-    form = std::make_unique<TForm1>(std::make_unique<RecordingDialogs>(shown));
-    form->FormCreate();
+    WriteSettings(pty->path(), "[Network]\r\nCardNr=" + cardNr + "\r\n");
+    CreateWindow();
   }
 
  private slots:
@@ -51,16 +46,8 @@ class AdapterWindowTest : public QObject {
     }
     std::istringstream(names) >> first >> second;
   }
-  void init() {
-    shown.clear();
-    dir = std::make_unique<CurrentTempDir>();
-    pty = std::make_unique<PseudoTerminal>();
-  }
-  void cleanup() {
-    form.reset();
-    pty.reset();
-    dir.reset();
-  }
+  void init() { BeginTest(); }
+  void cleanup() { EndTest(); }
 
   void startUpFillsFromTheSavedCard_data() {
     QTest::addColumn<QString>("cardNr");

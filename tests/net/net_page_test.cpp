@@ -16,6 +16,7 @@
 
 #include "app/main_window.h"
 #include "app/recording_dialogs.h"
+#include "app/window_fixture.h"
 #include "app/window_test_support.h"
 #include "net/setup_packets.h"
 #include "serial/pseudo_terminal.h"
@@ -24,15 +25,10 @@
 
 using namespace vidideza;
 
-class NetPageTest : public QObject {
+class NetPageTest : public QObject, protected WindowFixture {
   Q_OBJECT
 
  private:
-  std::vector<std::string> shown;
-  std::unique_ptr<CurrentTempDir> dir;
-  std::unique_ptr<PseudoTerminal> pty;
-  std::unique_ptr<TForm1> form;
-
   QLineEdit* Edit(const char* name) { return Find<QLineEdit>(form.get(), name); }
   QStringList MemoLines() { return vidideza::MemoLines(form.get()); }
   int ServerPort() { return form->IdUDPServer1().Bindings().front()->Port; }
@@ -61,9 +57,8 @@ class NetPageTest : public QObject {
   }
 
   void StartOnNetPage(const QString& serverPort = QStringLiteral("0")) {
-    WriteFileText(dir->path() / "VIDideza.ini", "[Serial]\r\nCOMPort=" + pty->path() + "\r\n");
-    form = std::make_unique<TForm1>(std::make_unique<RecordingDialogs>(shown));
-    form->FormCreate();
+    WriteSettings(pty->path());
+    CreateWindow();
     form->show();
     form->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(form.get()));
@@ -76,16 +71,8 @@ class NetPageTest : public QObject {
   }
 
  private slots:
-  void init() {
-    shown.clear();
-    dir = std::make_unique<CurrentTempDir>();
-    pty = std::make_unique<PseudoTerminal>();
-  }
-  void cleanup() {
-    form.reset();
-    pty.reset();
-    dir.reset();
-  }
+  void init() { BeginTest(); }
+  void cleanup() { EndTest(); }
 
   void textDatagramsBecomeRcvLines() {
     StartOnNetPage();

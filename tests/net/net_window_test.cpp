@@ -12,6 +12,7 @@
 
 #include "app/main_window.h"
 #include "app/recording_dialogs.h"
+#include "app/window_fixture.h"
 #include "app/window_test_support.h"
 #include "net/address_parsing.h"
 #include "net/setup_packets.h"
@@ -37,15 +38,11 @@ std::string Hex(const std::string& bytes) {
 
 }  // namespace
 
-class NetWindowTest : public QObject {
+class NetWindowTest : public QObject, protected WindowFixture {
   Q_OBJECT
 
  private:
   std::filesystem::path unitDir;
-  std::vector<std::string> shown;
-  std::unique_ptr<CurrentTempDir> dir;
-  std::unique_ptr<PseudoTerminal> pty;
-  std::unique_ptr<TForm1> form;
 
   QLineEdit* Edit(const char* name) { return Find<QLineEdit>(form.get(), name); }
   QString Caption(const char* name) { return Find<QLabel>(form.get(), name)->text(); }
@@ -53,11 +50,9 @@ class NetWindowTest : public QObject {
   std::string UnitLog() { return FileText(unitDir / "unit.log"); }
 
   void StartOnNetPage() {
-    WriteFileText(dir->path() / "VIDideza.ini", "[Serial]\r\nCOMPort=" + pty->path() + "\r\n");
-    form = std::make_unique<TForm1>(std::make_unique<RecordingDialogs>(shown));
-    form->FormCreate();
-    form->show();
-    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    WriteSettings(pty->path());
+    CreateWindow();
+    ShowWindow();
     Edit("Edit8")->setText(QString::fromLatin1(kUnitIp));
     Edit("Edit9")->setText(QString::fromLatin1(kComputerIp));
     Edit("Edit12")->setText(QStringLiteral("198.51.100.254"));
@@ -74,16 +69,8 @@ class NetWindowTest : public QObject {
     }
     unitDir = folder;
   }
-  void init() {
-    shown.clear();
-    dir = std::make_unique<CurrentTempDir>();
-    pty = std::make_unique<PseudoTerminal>();
-  }
-  void cleanup() {
-    form.reset();
-    pty.reset();
-    dir.reset();
-  }
+  void init() { BeginTest(); }
+  void cleanup() { EndTest(); }
 
   void portQueryMakesUnitReadyAndCommandsReachTheUnit() {
     StartOnNetPage();
