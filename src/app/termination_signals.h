@@ -7,8 +7,9 @@ class QSocketNotifier;
 
 namespace vidideza {
 
-// Turns SIGTERM, SIGINT and SIGHUP into a call on the UI thread, so that a program ended from
-// outside still shuts down as the close box does (settings written, log closed).
+// Turns the platform's request to end the program from outside (SIGTERM, SIGINT and SIGHUP; on
+// Windows the end of the session) into a call on the UI thread, so that the program still shuts
+// down as the close box does (settings written, log closed).
 class TerminationSignals final : public QObject {
   Q_OBJECT
 

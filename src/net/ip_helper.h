@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,12 @@ struct AdapterRecord {
   bool dhcpEnabled = false;
   std::vector<Address> ipAddresses;  // may be empty: the list then reports 0.0.0.0
   std::vector<Address> gateways;     // may be empty: the list then reports 0.0.0.0
+  // Where the platform reports them; without a current address the first address stands in.
+  std::optional<Address> currentAddress;
+  Address dhcpServer;
+  bool haveWins = false;
+  Address primaryWinsServer;
+  Address secondaryWinsServer;
 };
 
 // Adapter type numbers as the platform reports them.

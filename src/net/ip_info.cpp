@@ -51,8 +51,14 @@ TAdapter::TAdapter(const AdapterRecord& record)
       AdapterType(record.type),
       DHCPEnabled(record.dhcpEnabled),
       IPAddresses(Entries(record.ipAddresses)),
-      Gateways(Entries(record.gateways)) {
-  if (!record.ipAddresses.empty()) {
+      Gateways(Entries(record.gateways)),
+      DHCPServer{record.dhcpServer.address, record.dhcpServer.mask},
+      HaveWINS(record.haveWins),
+      PrimaryWINSServer{record.primaryWinsServer.address, record.primaryWinsServer.mask},
+      SecondaryWINSServer{record.secondaryWinsServer.address, record.secondaryWinsServer.mask} {
+  if (record.currentAddress) {
+    CurrentIPAddress = {record.currentAddress->address, record.currentAddress->mask};
+  } else if (!record.ipAddresses.empty()) {
     CurrentIPAddress = IPAddresses.front();
   }
 }

@@ -1,8 +1,6 @@
 #include "serial/com_thread.h"
 
-#include <cerrno>
 #include <chrono>
-#include <cstring>
 #include <exception>
 #include <thread>
 
@@ -58,6 +56,8 @@ void TComThread::Run() {
     try {
       event = device_.WaitForEvent(watchInput_ && !deviceGone);
     } catch (const EComError& error) {
+      // An unplugged adapter or a closed pseudo-terminal: report it once, then wait only for
+      // the port to be closed.
       deviceGone = true;
       ui_.Call([error] { throw error; });
       continue;
@@ -71,11 +71,6 @@ void TComThread::Run() {
       if (!stop_ && port_.ReadCount() == readsBefore && WaitingBytes() > 0) {
         std::this_thread::sleep_for(kIdlePace);
       }
-    } else if (event == DeviceEvent::kHangUp) {
-      // An unplugged adapter or a closed pseudo-terminal: report it once, then wait only for
-      // the port to be closed.
-      deviceGone = true;
-      ui_.Call([] { throw EComError(std::strerror(EIO), EIO); });
     }
   }
 }

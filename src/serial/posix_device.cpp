@@ -274,7 +274,10 @@ class PosixSerialDevice final : public SerialDevice {
       }
       // A hung-up line also reads as readable; what counts then is whether bytes still wait.
       if ((fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
-        return WaitingBytesSurvive() ? DeviceEvent::kCharsReceived : DeviceEvent::kHangUp;
+        if (WaitingBytesSurvive()) {
+          return DeviceEvent::kCharsReceived;
+        }
+        RaiseOsError(EIO);
       }
       if ((fds[0].revents & POLLIN) != 0) {
         return DeviceEvent::kCharsReceived;

@@ -11,7 +11,7 @@
 namespace vidideza {
 
 // What the receive thread's wait on the device saw.
-enum class DeviceEvent { kCharsReceived, kHangUp, kWoken };
+enum class DeviceEvent { kCharsReceived, kWoken };
 
 // One open serial device of the platform. Failing calls raise EComError with the OS's text
 // and error number. Reads and writes are overlapped: Start* returns at once, Finish* waits for
@@ -37,8 +37,8 @@ class SerialDevice {
   virtual bool WriteInProgress() const = 0;
   virtual std::size_t FinishWrite() = 0;
 
-  // Receive thread: blocks until characters arrive (when watchInput), the device goes away, or
-  // WakeWait is called from another thread.
+  // Receive thread: blocks until characters arrive (when watchInput) or WakeWait is called from
+  // another thread; raises EComError when the device fails or goes away.
   virtual DeviceEvent WaitForEvent(bool watchInput) = 0;
   virtual void WakeWait() = 0;
 };

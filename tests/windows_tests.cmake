@@ -1,0 +1,21 @@
+# The core's tests for Windows, cross-built with MinGW-w64 and run under Wine by
+# scripts/test-windows. GoogleTest is built from Debian's sources for the target.
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+add_executable(core_tests
+  app/error_box_text_test.cpp
+  app/ini_text_test.cpp
+  app/ui_dispatcher_test.cpp
+  console/command_head_test.cpp
+  console/reply_buffer_test.cpp
+  console/spin_value_test.cpp
+  console/text_datagram_test.cpp
+  net/address_parsing_test.cpp
+  net/integer_parsing_test.cpp
+  net/setup_packets_test.cpp
+  net/setup_protocol_test.cpp
+)
+target_include_directories(core_tests PRIVATE . serial net)
+target_link_libraries(core_tests PRIVATE vidideza_core GTest::gtest_main)
