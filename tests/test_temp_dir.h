@@ -1,11 +1,9 @@
 #pragma once
 
-#include <sys/mount.h>
-#include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 
 namespace vidideza {
@@ -14,8 +12,10 @@ namespace vidideza {
 class CurrentTempDir {
  public:
   CurrentTempDir() : previous_(std::filesystem::current_path()) {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vidideza-XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data());
+    std::random_device random;
+    do {
+      path_ = std::filesystem::temp_directory_path() / ("vidideza-" + std::to_string(random()));
+    } while (!std::filesystem::create_directory(path_));
     std::filesystem::current_path(path_);
   }
   CurrentTempDir(const CurrentTempDir&) = delete;
@@ -31,30 +31,6 @@ class CurrentTempDir {
  private:
   std::filesystem::path previous_;
   std::filesystem::path path_;
-};
-
-// A small tmpfs mounted on a folder (needs root); mounted() is false where that is refused.
-class SmallTmpfs {
- public:
-  SmallTmpfs(const std::filesystem::path& where, const std::string& options) : where_(where) {
-    std::filesystem::create_directories(where_);
-    mounted_ = ::mount("tmpfs", where_.c_str(), "tmpfs", 0, options.c_str()) == 0;
-  }
-  SmallTmpfs(const SmallTmpfs&) = delete;
-  SmallTmpfs& operator=(const SmallTmpfs&) = delete;
-  ~SmallTmpfs() {
-    if (mounted_) {
-      ::umount2(where_.c_str(), MNT_DETACH);
-    }
-  }
-  bool mounted() const { return mounted_; }
-  void RemountReadOnly() const {
-    ::mount("tmpfs", where_.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr);
-  }
-
- private:
-  std::filesystem::path where_;
-  bool mounted_ = false;
 };
 
 inline std::string FileText(const std::filesystem::path& path) {

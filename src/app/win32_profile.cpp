@@ -3,6 +3,10 @@
 
 #include <vector>
 
+// windows.h maps these names onto its A/W variants; ours are the system's own functions.
+#undef GetPrivateProfileString
+#undef WritePrivateProfileString
+
 #include "app/ini_text.h"
 #include "app/profile.h"
 

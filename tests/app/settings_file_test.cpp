@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include "app/exception.h"
+#include "small_tmpfs.h"
 #include "test_temp_dir.h"
 
 namespace vidideza {
@@ -20,23 +21,6 @@ TEST(Settings, MissingFileGivesDefaultsAndTheFirstWriteCreatesIt) {
   WriteSettings({"COM3", 0});
   EXPECT_EQ(FileText(dir.path() / "VIDideza.ini"),
             "[Serial]\r\nCOMPort=COM3\r\n[Network]\r\nCardNr=0\r\n");
-}
-
-TEST(Settings, CardNrConversion) {
-  const struct {
-    const char* text;
-    std::int32_t cardNr;
-  } rows[] = {
-      {"1", 1},          {"0x1", 1},        {"$1", 1},         {"X1", 1},  {"0XA", 10},
-      {"-1", -1},        {"+2", 2},         {"1a", 0},         {"", 0},    {"abc", 0},
-      {"$FFFFFFFF", -1}, {"4294967296", 0}, {"$123456789", 0}, {" 3 ", 3},  // blanks around a value
-                                                                            // vanish
-  };
-  const CurrentTempDir dir;
-  for (const auto& row : rows) {
-    WriteFileText(dir.path() / "VIDideza.ini", std::string("[Network]\nCardNr=") + row.text + "\n");
-    EXPECT_EQ(ReadSettings().cardNr, row.cardNr) << '"' << row.text << '"';
-  }
 }
 
 TEST(Settings, RoundTripKeepsWhatOtherProgramsWrote) {

@@ -146,13 +146,17 @@ TEST_F(UdpServerTest, SendFailuresCarryTheirMessages) {
   } catch (const EIdPackageSizeTooBig& e) {
     EXPECT_STREQ(e.message(), "Package Size Too Big.");
   }
-  // Port 0 goes to the platform unchanged, which refuses it.
+  // Port 0 goes to the platform unchanged, which refuses it with its own number and text
+  // (EINVAL 22 on Linux; Windows has its own numbering).
   try {
     server.SendDatagram("127.0.0.1", 0, "A000A,ON\n");
     FAIL() << "sent to port 0";
   } catch (const EIdSocketError& e) {
-    EXPECT_EQ(e.LastError(), 22);
-    EXPECT_STREQ(e.message(), "Socket Error # 22\r\nInvalid argument");
+    const std::string head = "Socket Error # " + std::to_string(e.LastError()) + "\r\n";
+    const std::string message = e.message();
+    EXPECT_NE(e.LastError(), 0);
+    EXPECT_EQ(message.substr(0, head.size()), head);
+    EXPECT_GT(message.size(), head.size()) << "no text for the number";
   }
 }
 

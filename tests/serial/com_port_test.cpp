@@ -9,32 +9,13 @@
 #include <thread>
 
 #include "pseudo_terminal.h"
+#include "serial_test_support.h"
 #include "test_ui_loop.h"
 
 namespace vidideza {
 namespace {
 
 using std::chrono::milliseconds;
-
-// The line as the tool configures it: 9600 baud, 8N2, no flow control, DTR and RTS off.
-void ConfigureAsTool(TComPort& port, const std::string& device) {
-  port.SetDeviceName(device);
-  port.SetBaudRate(TBaudRate::br9600);
-  port.SetDataBits(TDataBits::db8);
-  port.SetParity(TParity::paNone);
-  port.SetStopBits(TStopBits::sb2);
-  port.FlowControl().SetDTR(TDTRFlowControl::dcDisable);
-  port.FlowControl().SetRTS(TRTSFlowControl::rcDisable);
-  port.FlowControl().SetXOnXOff(TXOnXOffFlowControl::xcDisable);
-}
-
-std::string AllByteValues() {
-  std::string bytes;
-  for (int i = 0; i < 256; ++i) {
-    bytes.push_back(static_cast<char>(i));
-  }
-  return bytes;
-}
 
 double ProcessCpuSeconds() {
   timespec t{};

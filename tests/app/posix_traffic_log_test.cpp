@@ -1,0 +1,48 @@
+#include <gtest/gtest.h>
+
+#include "app/io_error.h"
+#include "app/traffic_log.h"
+#include "full_disk_check.h"
+#include "small_tmpfs.h"
+#include "test_temp_dir.h"
+
+namespace vidideza {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(TrafficLog, MissingFolderGives3) {
+  const CurrentTempDir dir;
+  fs::create_directory(dir.path() / "gone");
+  fs::current_path(dir.path() / "gone");
+  fs::remove(dir.path() / "gone");
+  TrafficLog log;
+  EXPECT_EQ(IoCode([&] { log.Open(); }), 3);
+  fs::current_path(dir.path());
+}
+
+TEST(TrafficLog, ReadOnlyFolderGives5) {
+  const CurrentTempDir dir;
+  const SmallTmpfs disk(dir.path() / "ro", "size=64k");
+  if (!disk.mounted()) {
+    GTEST_SKIP() << "mounting a tmpfs needs root";
+  }
+  disk.RemountReadOnly();
+  fs::current_path(dir.path() / "ro");
+  TrafficLog log;
+  EXPECT_EQ(IoCode([&] { log.Open(); }), 5);
+  fs::current_path(dir.path());
+}
+
+TEST(TrafficLog, FullDiskGives112KeepsWholeLinesAndWritesAgainWhenSpaceReturns) {
+  const CurrentTempDir dir;
+  const SmallTmpfs disk(dir.path() / "disk", "size=16k");
+  if (!disk.mounted()) {
+    GTEST_SKIP() << "mounting a tmpfs needs root";
+  }
+  CheckFullDiskLog(dir.path() / "disk");
+  fs::current_path(dir.path());
+}
+
+}  // namespace
+}  // namespace vidideza
