@@ -7,7 +7,11 @@ add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 add_executable(core_tests
   app/error_box_text_test.cpp
   app/ini_text_test.cpp
+  app/settings_values_test.cpp
+  app/traffic_log_test.cpp
   app/ui_dispatcher_test.cpp
+  app/win32_settings_file_test.cpp
+  app/win32_traffic_log_test.cpp
   console/command_head_test.cpp
   console/reply_buffer_test.cpp
   console/spin_value_test.cpp
@@ -16,6 +20,11 @@ add_executable(core_tests
   net/integer_parsing_test.cpp
   net/setup_packets_test.cpp
   net/setup_protocol_test.cpp
+  net/udp_server_test.cpp
+  net/win32_adapter_records_test.cpp
+  net/win32_udp_peer.cpp
+  serial/win32_com_port_test.cpp
+  serial/win32_line_settings_test.cpp
 )
 target_include_directories(core_tests PRIVATE . serial net)
 target_link_libraries(core_tests PRIVATE vidideza_core GTest::gtest_main)
