@@ -107,6 +107,9 @@ void TCustomComPort::DoOpen() {
   CloseSequence();
   try {
     try {
+      if (priorityClass_ != TPriorityClass::pcDefault) {
+        savedPriority_ = ChangeProcessPriority(priorityClass_);
+      }
       device_ = OpenSerialDevice(deviceName_);
     } catch (const EComError& error) {
       Raise(error);
@@ -150,6 +153,10 @@ void TCustomComPort::CloseSequence() {
     thread_.reset();
   }
   device_.reset();
+  if (savedPriority_) {
+    RestoreProcessPriority(*savedPriority_);
+    savedPriority_.reset();
+  }
 }
 
 void TCustomComPort::Raise(const EComError& error) {

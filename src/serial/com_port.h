@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/ui_dispatcher.h"
@@ -174,6 +175,7 @@ class TCustomComPort {
   TStopBits stopBits_ = TStopBits::sbDefault;
   std::uint32_t options_ = 0;
   TPriorityClass priorityClass_ = TPriorityClass::pcDefault;
+  std::optional<int> savedPriority_;  // the process's class before open, when it was changed
   bool synchronizeEvents_ = true;
   TFlowControl flowControl_{*this};
   TCharacters characters_{*this};

@@ -50,6 +50,7 @@ std::int32_t TComThread::WaitingBytes() const {
 }
 
 void TComThread::Run() {
+  RaiseReceiveThreadPriority();
   bool deviceGone = false;
   while (!stop_) {
     DeviceEvent event = DeviceEvent::kWoken;

@@ -302,6 +302,14 @@ class PosixSerialDevice final : public SerialDevice {
 
 }  // namespace
 
+// Raising a process's or thread's priority needs privileges on POSIX systems that a service
+// tool does not have: the setting is kept and the process left as it is.
+std::optional<int> ChangeProcessPriority(TPriorityClass /*priority*/) {
+  return std::nullopt;
+}
+void RestoreProcessPriority(int /*saved*/) {}
+void RaiseReceiveThreadPriority() {}
+
 std::unique_ptr<SerialDevice> OpenSerialDevice(const std::string& deviceName) {
   return std::make_unique<PosixSerialDevice>(deviceName);
 }

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,14 @@ class SerialDevice {
   virtual DeviceEvent WaitForEvent(bool watchInput) = 0;
   virtual void WakeWait() = 0;
 };
+
+// While a port is open the process may run at the priority class its setting names: sets that
+// class and returns the one it replaced, or nothing when the process was left as it is.
+std::optional<int> ChangeProcessPriority(TPriorityClass priority);
+void RestoreProcessPriority(int saved);
+
+// The receive thread runs at the highest priority the platform grants it.
+void RaiseReceiveThreadPriority();
 
 // Opens the named device exclusively, for reading and writing.
 std::unique_ptr<SerialDevice> OpenSerialDevice(const std::string& deviceName);

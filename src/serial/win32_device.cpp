@@ -258,6 +258,23 @@ std::vector<std::string> PresentPortNames() {
 
 }  // namespace
 
+std::optional<int> ChangeProcessPriority(TPriorityClass priority) {
+  static constexpr DWORD kClasses[] = {0, IDLE_PRIORITY_CLASS, NORMAL_PRIORITY_CLASS,
+                                       HIGH_PRIORITY_CLASS, REALTIME_PRIORITY_CLASS};
+  const HANDLE process = ::GetCurrentProcess();
+  const DWORD before = ::GetPriorityClass(process);
+  Check(::SetPriorityClass(process, kClasses[static_cast<int>(priority)]));
+  return static_cast<int>(before);
+}
+
+void RestoreProcessPriority(int saved) {
+  ::SetPriorityClass(::GetCurrentProcess(), static_cast<DWORD>(saved));
+}
+
+void RaiseReceiveThreadPriority() {
+  ::SetThreadPriority(::GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL);
+}
+
 std::unique_ptr<SerialDevice> OpenSerialDevice(const std::string& deviceName) {
   return std::make_unique<Win32SerialDevice>(deviceName);
 }

@@ -226,6 +226,21 @@ TEST_F(Win32ComPortTest, TheDeviceIsHeldExclusivelyWhileOpen) {
   EXPECT_NO_THROW(second.Open());
 }
 
+TEST_F(Win32ComPortTest, TheProcessRunsAtThePortsPriorityClassOnlyWhileItIsOpen) {
+  const DWORD before = ::GetPriorityClass(::GetCurrentProcess());
+  ConfigureAsTool(port, name);
+  port.SetPriorityClass(TPriorityClass::pcHigh);
+  port.Open();
+  EXPECT_EQ(::GetPriorityClass(::GetCurrentProcess()), static_cast<DWORD>(HIGH_PRIORITY_CLASS));
+  port.Close();
+  EXPECT_EQ(::GetPriorityClass(::GetCurrentProcess()), before);
+
+  // A failed open gives the class back as well.
+  port.SetDeviceName("COM9");
+  EXPECT_THROW(port.Open(), EComError);
+  EXPECT_EQ(::GetPriorityClass(::GetCurrentProcess()), before);
+}
+
 TEST_F(Win32ComPortTest, CloseEndsTheReceiveThreadsWaitPromptly) {
   ConfigureAsTool(port, name);
   port.SetOnRxChar([](TCustomComPort& p) { (void)p.ReadText(); });
