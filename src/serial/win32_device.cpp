@@ -2,6 +2,7 @@
 // event per transfer and one for the receive thread's wait on device events.
 #include <windows.h>
 
+#include <algorithm>
 #include <utility>
 
 #include "app/win32_error_text.h"
@@ -16,8 +17,10 @@ namespace vidideza {
 namespace {
 
 // How long the receive thread rests after a device wait that ended without any event, so that
-// a device that keeps ending them (as some drivers and emulations do) cannot make it spin.
-constexpr DWORD kEmptyWaitPaceMs = 10;
+// a device that keeps ending them (as some drivers and emulations do) cannot make it spin: the
+// rest doubles with each such wait in a row, up to a limit that bounds the delay of a reply.
+constexpr DWORD kFirstEmptyWaitRestMs = 5;
+constexpr DWORD kLongestEmptyWaitRestMs = 40;
 
 [[noreturn]] void RaiseOsError(DWORD error) {
   ::SetLastError(0);
@@ -206,9 +209,12 @@ class Win32SerialDevice final : public SerialDevice {
  private:
   DeviceEvent Outcome(DWORD events) {
     if ((events & EV_RXCHAR) != 0) {
+      emptyWaitRestMs_ = 0;
       return DeviceEvent::kCharsReceived;
     }
-    ::WaitForSingleObject(wake_.get(), kEmptyWaitPaceMs);  // a wake-up cuts the rest short
+    emptyWaitRestMs_ =
+        std::clamp<DWORD>(emptyWaitRestMs_ * 2, kFirstEmptyWaitRestMs, kLongestEmptyWaitRestMs);
+    ::WaitForSingleObject(wake_.get(), emptyWaitRestMs_);  // a wake-up cuts the rest short
     return DeviceEvent::kWoken;
   }
 
@@ -226,6 +232,7 @@ class Win32SerialDevice final : public SerialDevice {
   UniqueHandle device_;
   OVERLAPPED waitRecord_{};
   DWORD mask_ = 0;
+  DWORD emptyWaitRestMs_ = 0;
   std::string writeBytes_;
 };
 

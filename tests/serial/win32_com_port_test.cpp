@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdint>
 #include <cstdlib>
 #include <functional>
 #include <sstream>
@@ -239,6 +240,34 @@ TEST_F(Win32ComPortTest, TheProcessRunsAtThePortsPriorityClassOnlyWhileItIsOpen)
   port.SetDeviceName("COM9");
   EXPECT_THROW(port.Open(), EComError);
   EXPECT_EQ(::GetPriorityClass(::GetCurrentProcess()), before);
+}
+
+double ProcessCpuSeconds() {
+  FILETIME created{};
+  FILETIME exited{};
+  FILETIME kernel{};
+  FILETIME user{};
+  ::GetProcessTimes(::GetCurrentProcess(), &created, &exited, &kernel, &user);
+  const auto seconds = [](const FILETIME& t) {
+    return static_cast<double>((static_cast<std::uint64_t>(t.dwHighDateTime) << 32) |
+                               t.dwLowDateTime) /
+           1e7;
+  };
+  return seconds(kernel) + seconds(user);
+}
+
+// Some devices end every event wait at once without an event (Wine's pseudo-terminals do):
+// the receive thread must not spin on them.
+TEST_F(Win32ComPortTest, AnIdleOpenPortCostsLittleProcessorTime) {
+  ConfigureAsTool(port, name);
+  port.SetOnRxChar([](TCustomComPort& p) { (void)p.ReadText(); });
+  port.Open();
+  const double before = ProcessCpuSeconds();
+  ui.PumpFor(milliseconds(1000));
+  const double used = ProcessCpuSeconds() - before;
+  port.Close();
+  EXPECT_LT(used, 0.25) << "the receive thread spins";
+  EXPECT_TRUE(ui.errors.empty());
 }
 
 TEST_F(Win32ComPortTest, CloseEndsTheReceiveThreadsWaitPromptly) {
