@@ -208,7 +208,9 @@ class Win32SerialDevice final : public SerialDevice {
 
  private:
   DeviceEvent Outcome(DWORD events) {
-    if ((events & EV_RXCHAR) != 0) {
+    // A wait can end without an event while bytes wait, or because the device is gone: asking
+    // for the device's state tells which, and a gone device raises its error here.
+    if ((events & EV_RXCHAR) != 0 || InputCount() > 0) {
       emptyWaitRestMs_ = 0;
       return DeviceEvent::kCharsReceived;
     }

@@ -270,6 +270,32 @@ TEST_F(Win32ComPortTest, AnIdleOpenPortCostsLittleProcessorTime) {
   EXPECT_TRUE(ui.errors.empty());
 }
 
+// An unplugged adapter, as a pseudo-terminal whose other end goes away after one byte.
+TEST(Win32ComPortVanishing, AVanishedDeviceIsReportedOnceWithoutSpinningAndThePortCloses) {
+  const char* name = std::getenv("VIDIDEZA_TEST_COM_VANISHING");
+  if (name == nullptr) {
+    GTEST_SKIP() << "needs a COM port that vanishes: run through scripts/test-windows";
+  }
+  TestUiLoop ui;
+  TComPort port(ui.dispatcher);
+  ConfigureAsTool(port, name);
+  port.SetOnRxChar([](TCustomComPort& p) { (void)p.ReadText(); });
+  port.Open();
+  port.WriteText("x");  // the other end reads it and goes
+  ASSERT_TRUE(ui.PumpUntil([&] { return !ui.errors.empty(); }, milliseconds(5000)))
+      << "the vanished device was not reported";
+  const double before = ProcessCpuSeconds();
+  ui.PumpFor(milliseconds(1000));
+  EXPECT_LT(ProcessCpuSeconds() - before, 0.25) << "the receive thread spins";
+  ASSERT_EQ(ui.errors.size(), 1U) << ui.errors.back();
+  EXPECT_GT(ui.errors.front().size(), 1U);
+
+  port.Close();
+  EXPECT_FALSE(port.Active());
+  EXPECT_THROW(port.Open(), EComError);  // the device is gone for good
+  EXPECT_FALSE(port.Active());
+}
+
 TEST_F(Win32ComPortTest, CloseEndsTheReceiveThreadsWaitPromptly) {
   ConfigureAsTool(port, name);
   port.SetOnRxChar([](TCustomComPort& p) { (void)p.ReadText(); });
