@@ -23,6 +23,7 @@
 #include "net/integer_parsing.h"
 #include "net/ip_info.h"
 #include "net/setup_packets.h"
+#include "serial/qvx_line.h"
 
 namespace vidideza {
 
@@ -63,13 +64,7 @@ TForm1::~TForm1() {
 void TForm1::ConfigureComPort() {
   TComPort& port = *ComPort1_;
   port.SetDeviceName("COM1");
-  port.SetBaudRate(TBaudRate::br9600);
-  port.SetDataBits(TDataBits::db8);
-  port.SetParity(TParity::paNone);
-  port.SetStopBits(TStopBits::sb2);
-  port.FlowControl().SetDTR(TDTRFlowControl::dcDisable);
-  port.FlowControl().SetRTS(TRTSFlowControl::rcDisable);
-  port.FlowControl().SetXOnXOff(TXOnXOffFlowControl::xcDisable);
+  SetQvxLineSettings(port);
   port.SetOnRxChar([this](TCustomComPort&) { ComPort1RxChar(); });
 }
 

@@ -27,6 +27,12 @@ class ComPortTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(pty.ok()) << "no pseudo-terminal available"; }
 
+  // The unit's end: the pseudo-terminal's master side.
+  UnitLine UnitEnd() const {
+    return {[this](const std::string& bytes) { pty.Send(bytes); },
+            [this](std::size_t count, milliseconds limit) { return pty.Receive(count, limit); }};
+  }
+
   PseudoTerminal pty;
   TestUiLoop ui;
   TComPort port{ui.dispatcher};
@@ -82,17 +88,7 @@ TEST_F(ComPortTest, DefaultSettingsLeaveTheDevicesValuesAlone) {
 
 TEST_F(ComPortTest, EveryByteValueTravelsBothWaysUnchanged) {
   ConfigureAsTool(port, pty.path());
-  std::string received;
-  port.SetOnRxChar([&](TCustomComPort& p) { received += p.ReadText(); });
-  port.Open();
-
-  port.WriteText(AllByteValues());
-  EXPECT_EQ(pty.Receive(256), AllByteValues());
-
-  pty.Send(AllByteValues());
-  ASSERT_TRUE(ui.PumpUntil([&] { return received.size() >= 256; }));
-  EXPECT_EQ(received, AllByteValues());
-  EXPECT_TRUE(ui.errors.empty());
+  CheckEveryByteValueTravelsBothWays(port, ui, UnitEnd());
 }
 
 TEST_F(ComPortTest, RxCharRunsOnTheUiThreadWhileTheReceiveThreadWaits) {
@@ -186,44 +182,12 @@ TEST_F(ComPortTest, ActiveChangesOnlyWhenTheValueDiffers) {
 
 TEST_F(ComPortTest, WriteTextReturnsAtOnceAndASecondWriteWaitsForTheFirst) {
   ConfigureAsTool(port, pty.path());
-  port.Open();
-  // More than the pseudo-terminal buffers, so the first write cannot finish until the unit reads.
-  const std::string first(1 << 20, 'a');
-  const std::string second = "second\n";
-
-  auto start = std::chrono::steady_clock::now();
-  port.WriteText(first);
-  EXPECT_LT(std::chrono::steady_clock::now() - start, milliseconds(200));
-
-  std::string got;
-  std::thread unit([&] {
-    std::this_thread::sleep_for(milliseconds(300));
-    got = pty.Receive(first.size() + second.size(), milliseconds(10000));
-  });
-  start = std::chrono::steady_clock::now();
-  port.WriteText(second);
-  const auto waited = std::chrono::steady_clock::now() - start;
-  unit.join();
-  EXPECT_GE(waited, milliseconds(250));
-  EXPECT_EQ(got, first + second);
+  CheckWriteReturnsAtOnceAndASecondWaitsForTheFirst(port, UnitEnd(), 1 << 20);
 }
 
 TEST_F(ComPortTest, CloseWhileAHandOverIsPendingRunsItAndDoesNotDeadlock) {
   ConfigureAsTool(port, pty.path());
-  int calls = 0;
-  std::string seen = "unset";
-  port.SetOnRxChar([&](TCustomComPort& p) {
-    ++calls;
-    seen = p.ReadText();
-  });
-  port.Open();
-  pty.Send("pending\n");
-  // Let the receive thread block in its hand-over without the UI thread serving it.
-  std::this_thread::sleep_for(milliseconds(200));
-  port.Close();
-  EXPECT_FALSE(port.Active());
-  EXPECT_EQ(calls, 1);
-  EXPECT_EQ(seen, "");  // the close purged the input before the handler ran
+  CheckCloseWithAPendingHandOverRunsItWithoutDeadlock(port, UnitEnd());
 }
 
 TEST_F(ComPortTest, VanishedDeviceIsReportedOnceWithoutSpinningAndThePortCanReopen) {

@@ -68,6 +68,11 @@ class UnitEnd {
   }
   bool SetState(DCB dcb) const { return ::SetCommState(handle_, &dcb) != FALSE; }
 
+  UnitLine Line() const {
+    return {[this](const std::string& bytes) { Send(bytes); },
+            [this](std::size_t count, milliseconds limit) { return Receive(count, limit); }};
+  }
+
  private:
   HANDLE handle_;
 };
@@ -137,17 +142,7 @@ TEST_F(Win32ComPortTest, EveryByteValueTravelsBothWaysUnchanged) {
   const UnitEnd unit(unitName);
   ASSERT_TRUE(unit.ok());
   ConfigureAsTool(port, name);
-  std::string received;
-  port.SetOnRxChar([&](TCustomComPort& p) { received += p.ReadText(); });
-  port.Open();
-
-  port.WriteText(AllByteValues());
-  EXPECT_EQ(unit.Receive(256), AllByteValues());
-
-  unit.Send(AllByteValues());
-  ASSERT_TRUE(ui.PumpUntil([&] { return received.size() >= 256; }));
-  EXPECT_EQ(received, AllByteValues());
-  EXPECT_TRUE(ui.errors.empty());
+  CheckEveryByteValueTravelsBothWays(port, ui, unit.Line());
 }
 
 TEST_F(Win32ComPortTest, ABurstOfRepliesArrivesWholeAndInOrder) {
@@ -312,45 +307,13 @@ TEST_F(Win32ComPortTest, CloseEndsTheReceiveThreadsWaitPromptly) {
 TEST_F(Win32ComPortTest, CloseWhileAHandOverIsPendingRunsItAndDoesNotDeadlock) {
   const UnitEnd unit(unitName);
   ConfigureAsTool(port, name);
-  int calls = 0;
-  std::string seen = "unset";
-  port.SetOnRxChar([&](TCustomComPort& p) {
-    ++calls;
-    seen = p.ReadText();
-  });
-  port.Open();
-  unit.Send("pending\n");
-  // Let the receive thread block in its hand-over without the UI thread serving it.
-  std::this_thread::sleep_for(milliseconds(300));
-  port.Close();
-  EXPECT_FALSE(port.Active());
-  EXPECT_EQ(calls, 1);
-  EXPECT_EQ(seen, "");  // the close purged the input before the handler ran
+  CheckCloseWithAPendingHandOverRunsItWithoutDeadlock(port, unit.Line());
 }
 
 TEST_F(Win32ComPortTest, WriteTextReturnsAtOnceAndASecondWriteWaitsForTheFirst) {
   const UnitEnd unit(unitName);
   ConfigureAsTool(port, name);
-  port.Open();
-  // More than the line buffers, so the first write cannot finish until the unit reads.
-  const std::string first(256 * 1024, 'a');
-  const std::string second = "second\n";
-
-  auto start = std::chrono::steady_clock::now();
-  port.WriteText(first);
-  EXPECT_LT(std::chrono::steady_clock::now() - start, milliseconds(200));
-
-  std::string got;
-  std::thread reader([&] {
-    std::this_thread::sleep_for(milliseconds(300));
-    got = unit.Receive(first.size() + second.size(), milliseconds(20000));
-  });
-  start = std::chrono::steady_clock::now();
-  port.WriteText(second);
-  const auto waited = std::chrono::steady_clock::now() - start;
-  reader.join();
-  EXPECT_GE(waited, milliseconds(250));
-  EXPECT_EQ(got, first + second);
+  CheckWriteReturnsAtOnceAndASecondWaitsForTheFirst(port, unit.Line(), 256 * 1024);
 }
 
 }  // namespace
