@@ -117,34 +117,23 @@ TEST_F(ComPortTest, ReadTextReturnsEmptyWhenNothingWaitsAndEmptyWriteSendsNothin
 }
 
 TEST_F(ComPortTest, FailuresCarryTheirTextsAndCodes) {
-  const auto expectError = [](const std::function<void()>& action, const std::string& text,
-                              int code) {
-    try {
-      action();
-      ADD_FAILURE() << "no error, expected " << text;
-    } catch (const EComError& e) {
-      EXPECT_EQ(std::string(e.message()), text);
-      EXPECT_EQ(e.code(), code);
-    }
-  };
-
   // Closed port.
-  expectError([&] { port.WriteText("x"); }, kClosedPortText, 0);
-  expectError([&] { (void)port.ReadText(); }, kClosedPortText, 0);
-  expectError([&] { (void)port.InputCount(); }, kClosedPortText, 0);
+  ExpectError([&] { port.WriteText("x"); }, kClosedPortText, 0);
+  ExpectError([&] { (void)port.ReadText(); }, kClosedPortText, 0);
+  ExpectError([&] { (void)port.InputCount(); }, kClosedPortText, 0);
 
   // A device that does not exist, twice: the port stays closed each time.
   port.SetDeviceName("/dev/no-such-serial-device");
   for (int attempt = 0; attempt < 2; ++attempt) {
-    expectError([&] { port.SetActive(true); }, "No such file or directory", 2);
+    ExpectError([&] { port.SetActive(true); }, "No such file or directory", 2);
     EXPECT_FALSE(port.Active());
   }
   port.SetDeviceName("ttyNoSuchAdapter");
-  expectError([&] { port.Open(); }, "No such file or directory", 2);
+  ExpectError([&] { port.Open(); }, "No such file or directory", 2);
 
   // A file that is no terminal.
   port.SetDeviceName("/dev/null");
-  expectError([&] { port.Open(); }, "Inappropriate ioctl for device", 25);
+  ExpectError([&] { port.Open(); }, "Inappropriate ioctl for device", 25);
   EXPECT_FALSE(port.Active());
 
   // Exclusive open: a second port on the same device is refused.
@@ -152,12 +141,12 @@ TEST_F(ComPortTest, FailuresCarryTheirTextsAndCodes) {
   port.Open();
   TComPort second(ui.dispatcher);
   second.SetDeviceName(pty.path());
-  expectError([&] { second.Open(); }, "Device or resource busy", 16);
+  ExpectError([&] { second.Open(); }, "Device or resource busy", 16);
   EXPECT_FALSE(second.Active());
 
   // The name of an open port cannot change; the same name is no change.
   EXPECT_NO_THROW(port.SetDeviceName(pty.path()));
-  expectError([&] { port.SetDeviceName("COM2"); }, kOpenPortText, 0);
+  ExpectError([&] { port.SetDeviceName("COM2"); }, kOpenPortText, 0);
   EXPECT_EQ(port.DeviceName(), pty.path());
 
   // Once closed, the device can be had again.

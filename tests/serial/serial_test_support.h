@@ -27,6 +27,17 @@ inline std::string AllByteValues() {
   return bytes;
 }
 
+// The action fails with an EComError of this text and code.
+inline void ExpectError(const std::function<void()>& action, const std::string& text, int code) {
+  try {
+    action();
+    ADD_FAILURE() << "no error, expected " << text;
+  } catch (const EComError& e) {
+    EXPECT_EQ(std::string(e.message()), text);
+    EXPECT_EQ(e.code(), code);
+  }
+}
+
 // The unit's end of a serial line, however a platform's tests reach it.
 struct UnitLine {
   std::function<void(const std::string& bytes)> send;

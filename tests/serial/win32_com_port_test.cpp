@@ -93,16 +93,6 @@ class Win32ComPortTest : public ::testing::Test {
   TComPort port{ui.dispatcher};
 };
 
-void ExpectError(const std::function<void()>& action, const std::string& text, int code) {
-  try {
-    action();
-    ADD_FAILURE() << "no error, expected " << text;
-  } catch (const EComError& e) {
-    EXPECT_EQ(std::string(e.message()), text);
-    EXPECT_EQ(e.code(), code);
-  }
-}
-
 TEST_F(Win32ComPortTest, DefaultsLeaveTheLineAloneAndTheToolsSettingsAreProgrammed) {
   {
     const UnitEnd other(name);  // the line as another program left it
