@@ -399,7 +399,11 @@ std::string TCustomComPort::ReadText() {
   FinishRead();
   std::string text(static_cast<std::size_t>(InputCount()), '\0');
   if (!text.empty()) {
-    Read(text.data(), static_cast<std::int32_t>(text.size()), true);
+    try {
+      text.resize(device_->ReadWaiting(text.data(), text.size()));
+    } catch (const EComError& error) {
+      Raise(error);
+    }
   }
   return text;
 }

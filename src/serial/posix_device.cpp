@@ -18,6 +18,7 @@
 
 #include "app/posix_fd.h"
 #include "serial/com_error.h"
+#include "serial/posix_device_holders.h"
 #include "serial/posix_device_path.h"
 #include "serial/posix_line_settings.h"
 #include "serial/serial_device.h"
@@ -170,6 +171,11 @@ class PosixSerialDevice final : public SerialDevice {
     if (::isatty(fd_.get()) == 0) {
       RaiseOsError(errno);
     }
+    // Locks only stop openers that respect them; a reader that came first would share the
+    // line and take the unit's replies.
+    if (AnotherProcessHoldsDevice(fd_.get())) {
+      RaiseOsError(EBUSY);
+    }
     ::ioctl(fd_.get(), TIOCEXCL);
   }
 
@@ -233,6 +239,21 @@ class PosixSerialDevice final : public SerialDevice {
                return ::read(fd, buffer + now + done, count - now - done);
              });
     });
+  }
+  std::size_t ReadWaiting(char* buffer, std::size_t count) override {
+    read_.Join();
+    std::size_t done = 0;
+    while (done < count) {
+      const ssize_t n = ::read(fd_.get(), buffer + done, count - done);
+      if (n > 0) {
+        done += static_cast<std::size_t>(n);
+      } else if (n == 0 || errno == EAGAIN) {
+        break;
+      } else if (errno != EINTR) {
+        RaiseOsError(errno);
+      }
+    }
+    return done;
   }
   bool ReadInProgress() const override { return read_.InProgress(); }
   std::size_t FinishRead() override { return read_.Finish(); }

@@ -33,6 +33,13 @@ class SerialDevice {
   virtual void StartRead(char* buffer, std::size_t count) = 0;
   virtual bool ReadInProgress() const = 0;
   virtual std::size_t FinishRead() = 0;
+  // Reads at most count bytes of what waits now and never waits for more: another reader of
+  // the same line may have taken bytes the input count still showed. Where the device is
+  // exclusive the count holds, and the overlapped read serves.
+  virtual std::size_t ReadWaiting(char* buffer, std::size_t count) {
+    StartRead(buffer, count);
+    return FinishRead();
+  }
 
   virtual void StartWrite(std::string bytes) = 0;
   virtual bool WriteInProgress() const = 0;

@@ -393,6 +393,7 @@ class MainWindowTest : public QObject, protected WindowFixture {
     WriteFileText(dir->path() / "VIDideza.ini",
                   foreign + "[Serial]\r\nCOMPort=" + pty->path() + "\r\n");
     WriteFileText(dir->path() / "Test.log", "SND: earlier run\r\n");
+    pty->ReleaseSlave();
     QProcess program;
     program.setWorkingDirectory(QString::fromStdString(dir->path().string()));
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();

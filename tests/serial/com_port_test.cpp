@@ -1,8 +1,11 @@
 #include "serial/com_port.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
 #include <termios.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <ctime>
@@ -22,6 +25,47 @@ double ProcessCpuSeconds() {
   ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
   return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
 }
+
+// Another program reading the line, as minicom or a modem manager would: a child process that
+// reads the slave side of the pseudo-terminal until it is killed.
+class RivalReader {
+ public:
+  explicit RivalReader(int slave) {
+    int ready[2];
+    if (::pipe(ready) != 0) {
+      return;
+    }
+    pid_ = ::fork();
+    if (pid_ == 0) {
+      ::close(ready[0]);
+      const char started = 1;
+      (void)::write(ready[1], &started, 1);
+      char buffer[64];
+      for (;;) {
+        (void)::read(slave, buffer, sizeof buffer);
+      }
+    }
+    ::close(ready[1]);
+    char started = 0;
+    (void)::read(ready[0], &started, 1);
+    ::close(ready[0]);
+  }
+  RivalReader(const RivalReader&) = delete;
+  RivalReader& operator=(const RivalReader&) = delete;
+  ~RivalReader() { Stop(); }
+
+  bool running() const { return pid_ > 0; }
+  void Stop() {
+    if (pid_ > 0) {
+      ::kill(pid_, SIGKILL);
+      ::waitpid(pid_, nullptr, 0);
+      pid_ = -1;
+    }
+  }
+
+ private:
+  pid_t pid_ = -1;
+};
 
 class ComPortTest : public ::testing::Test {
  protected:
@@ -152,6 +196,50 @@ TEST_F(ComPortTest, FailuresCarryTheirTextsAndCodes) {
   // Once closed, the device can be had again.
   port.Close();
   EXPECT_NO_THROW(second.Open());
+}
+
+TEST_F(ComPortTest, OpenIsRefusedWhileAnotherProcessHoldsTheDevice) {
+  ConfigureAsTool(port, pty.path());
+  RivalReader rival(pty.slave());
+  ASSERT_TRUE(rival.running());
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    ExpectError([&] { port.Open(); }, "Device or resource busy", EBUSY);
+    EXPECT_FALSE(port.Active());
+  }
+  rival.Stop();
+  EXPECT_NO_THROW(port.Open());
+}
+
+TEST_F(ComPortTest, ReadTextNeverWaitsForBytesAnotherReaderTook) {
+  ConfigureAsTool(port, pty.path());
+  milliseconds longestRead{0};
+  port.SetOnRxChar([&](TCustomComPort& p) {
+    const auto start = std::chrono::steady_clock::now();
+    (void)p.ReadText();
+    longestRead = std::max(longestRead, std::chrono::duration_cast<milliseconds>(
+                                            std::chrono::steady_clock::now() - start));
+  });
+  port.Open();
+  // Opened after the port, the rival shares the line and races it for every reply.
+  RivalReader rival(pty.slave());
+  ASSERT_TRUE(rival.running());
+  std::atomic<bool> done{false};
+  std::thread unit([&] {
+    for (int burst = 0; burst < 300; ++burst) {
+      pty.Send("A000A,ST,T21.5\n");
+      std::this_thread::sleep_for(milliseconds(2));
+    }
+    // A read left waiting for taken bytes ends only when more come: they come late.
+    std::this_thread::sleep_for(milliseconds(1500));
+    for (int late = 0; late < 100 && !done; ++late) {
+      pty.Send("xxxxxxxx");
+      std::this_thread::sleep_for(milliseconds(20));
+    }
+  });
+  ui.PumpFor(milliseconds(2500));
+  done = true;
+  unit.join();
+  EXPECT_LT(longestRead.count(), 500) << "a read waited for bytes another reader took";
 }
 
 TEST_F(ComPortTest, ActiveChangesOnlyWhenTheValueDiffers) {

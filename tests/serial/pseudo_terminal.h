@@ -30,6 +30,9 @@ class PseudoTerminal {
   const std::string& path() const { return path_; }
   int master() const { return master_.get(); }
   int slave() const { return slave_.get(); }
+  // Leaves the slave side to a program started by the test: the tool refuses a line that
+  // another process holds open.
+  void ReleaseSlave() { slave_.Reset(); }
   // The other side goes away, as an unplugged adapter does.
   void Vanish() {
     slave_.Reset();

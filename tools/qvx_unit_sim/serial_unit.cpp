@@ -41,8 +41,9 @@ int RunSerialUnit(const Options& options, FILE* log) {
   ::tcgetattr(slave, &raw);
   ::cfmakeraw(&raw);
   ::tcsetattr(slave, TCSANOW, &raw);
-  // The slave stays open here too, so the line does not hang up between the tool's opens.
+  // The slave side is left to the tool alone: the tool refuses a line another process holds.
   const std::string path = ::ttyname(slave);
+  ::close(slave);
   ::unlink(options.link.c_str());
   if (::symlink(path.c_str(), options.link.c_str()) != 0) {
     std::perror("qvx-unit-sim: symlink");
@@ -60,9 +61,13 @@ int RunSerialUnit(const Options& options, FILE* log) {
   auto nextStatus = Clock::now() + period;
   while (!StopRequested()) {
     pollfd p{master, POLLIN, 0};
-    if (::poll(&p, 1, 20) > 0 && (p.revents & POLLIN) != 0) {
+    if (::poll(&p, 1, 20) > 0) {
       char buffer[4096];
-      const ssize_t n = ::read(master, buffer, sizeof buffer);
+      const ssize_t n = (p.revents & POLLIN) != 0 ? ::read(master, buffer, sizeof buffer) : -1;
+      if (n <= 0) {
+        // No one has the line open: the master reads as hung up until the tool opens it.
+        ::usleep(20000);
+      }
       for (ssize_t i = 0; i < n; ++i) {
         if (buffer[i] != '\n') {
           line.push_back(buffer[i]);
