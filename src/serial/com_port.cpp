@@ -384,7 +384,12 @@ void TCustomComPort::Write(const char* buffer, std::int32_t count, bool wait) {
   CheckErrorState();
   pendingWriteCount_ = count;
   if (count > 0) {
-    device_->StartWrite(std::string(buffer, static_cast<std::size_t>(count)));
+    try {
+      device_->StartWrite(std::string(buffer, static_cast<std::size_t>(count)));
+    } catch (const EComError& error) {
+      pendingWriteCount_ = 0;
+      Raise(error);
+    }
     if (wait) {
       FinishWrite();
     }

@@ -140,8 +140,11 @@ std::size_t MoveBytes(int fd, short readiness, int cancelFd, std::size_t count, 
   return done;
 }
 
-// Moves what the descriptor takes or gives right now, without waiting.
-std::size_t MoveNow(std::size_t count, const std::function<ssize_t(std::size_t done)>& op) {
+// Moves what the descriptor takes or gives right now, without waiting; error is the OS error
+// that stopped it, 0 when the descriptor just had nothing more now.
+std::size_t MoveNow(std::size_t count, int& error,
+                    const std::function<ssize_t(std::size_t done)>& op) {
+  error = 0;
   std::size_t done = 0;
   while (done < count) {
     const ssize_t n = op(done);
@@ -149,7 +152,10 @@ std::size_t MoveNow(std::size_t count, const std::function<ssize_t(std::size_t d
       if (n < 0 && errno == EINTR) {
         continue;
       }
-      break;  // nothing more now (EAGAIN) or a failure, which the worker meets and reports
+      if (n < 0 && errno != EAGAIN) {
+        error = errno;
+      }
+      break;
     }
     done += static_cast<std::size_t>(n);
   }
@@ -228,8 +234,9 @@ class PosixSerialDevice final : public SerialDevice {
   void StartRead(char* buffer, std::size_t count) override {
     const int fd = fd_.get();
     // Most reads ask for bytes already waiting: they complete at once, without a worker.
-    const std::size_t now =
-        MoveNow(count, [&](std::size_t done) { return ::read(fd, buffer + done, count - done); });
+    int failed = 0;  // met again, and reported, by the worker
+    const std::size_t now = MoveNow(
+        count, failed, [&](std::size_t done) { return ::read(fd, buffer + done, count - done); });
     if (now == count) {
       read_.Completed(now);
       return;
@@ -263,9 +270,15 @@ class PosixSerialDevice final : public SerialDevice {
     writeBytes_ = std::move(bytes);
     const int fd = fd_.get();
     const std::string* data = &writeBytes_;
-    const std::size_t now = MoveNow(data->size(), [&](std::size_t done) {
+    int failed = 0;
+    const std::size_t now = MoveNow(data->size(), failed, [&](std::size_t done) {
       return ::write(fd, data->data() + done, data->size() - done);
     });
+    // A device that is gone fails the send that meets it, not the next one.
+    if (failed != 0) {
+      write_.Completed(0);
+      RaiseOsError(failed);
+    }
     if (now == data->size()) {
       write_.Completed(now);
       return;

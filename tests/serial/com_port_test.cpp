@@ -291,6 +291,18 @@ TEST_F(ComPortTest, VanishedDeviceIsReportedOnceWithoutSpinningAndThePortCanReop
   ASSERT_TRUE(ui.PumpUntil([&] { return received == "partialagain\n"; }));
 }
 
+TEST_F(ComPortTest, EachSendToAVanishedDeviceFailsItself) {
+  ConfigureAsTool(port, pty.path());
+  port.SetOnRxChar([](TCustomComPort& p) { (void)p.ReadText(); });
+  port.Open();
+  pty.Vanish();
+  ASSERT_TRUE(ui.PumpUntil([&] { return !ui.errors.empty(); }));
+  for (int send = 0; send < 4; ++send) {
+    ExpectError([&] { port.WriteText("A000A,ON\n"); }, "Input/output error", EIO);
+  }
+  EXPECT_NO_THROW(port.Close());
+}
+
 TEST_F(ComPortTest, OpenAndCloseWhileDataFlows) {
   ConfigureAsTool(port, pty.path());
   std::size_t received = 0;
