@@ -382,19 +382,17 @@ void TCustomComPort::Write(const char* buffer, std::int32_t count, bool wait) {
   CheckOpen();
   FinishWrite();
   CheckErrorState();
-  pendingWriteCount_ = count;
+  pendingWriteCount_ = 0;
   if (count > 0) {
     try {
       device_->StartWrite(std::string(buffer, static_cast<std::size_t>(count)));
     } catch (const EComError& error) {
-      pendingWriteCount_ = 0;
       Raise(error);
     }
+    pendingWriteCount_ = count;  // only a write that started is owed
     if (wait) {
       FinishWrite();
     }
-  } else {
-    pendingWriteCount_ = 0;
   }
 }
 

@@ -249,16 +249,12 @@ class PosixSerialDevice final : public SerialDevice {
   }
   std::size_t ReadWaiting(char* buffer, std::size_t count) override {
     read_.Join();
-    std::size_t done = 0;
-    while (done < count) {
-      const ssize_t n = ::read(fd_.get(), buffer + done, count - done);
-      if (n > 0) {
-        done += static_cast<std::size_t>(n);
-      } else if (n == 0 || errno == EAGAIN) {
-        break;
-      } else if (errno != EINTR) {
-        RaiseOsError(errno);
-      }
+    const int fd = fd_.get();
+    int failed = 0;
+    const std::size_t done = MoveNow(
+        count, failed, [&](std::size_t got) { return ::read(fd, buffer + got, count - got); });
+    if (failed != 0) {
+      RaiseOsError(failed);
     }
     return done;
   }

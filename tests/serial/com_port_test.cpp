@@ -36,6 +36,11 @@ class RivalReader {
       return;
     }
     pid_ = ::fork();
+    if (pid_ == -1) {
+      ::close(ready[0]);
+      ::close(ready[1]);
+      return;
+    }
     if (pid_ == 0) {
       ::close(ready[0]);
       const char started = 1;
