@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -13,11 +14,14 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <thread>
 #include <utility>
+#include <vector>
 
 #include "app/posix_fd.h"
 #include "serial/com_error.h"
+#include "serial/posix_device_admission.h"
 #include "serial/posix_device_holders.h"
 #include "serial/posix_device_path.h"
 #include "serial/posix_line_settings.h"
@@ -162,14 +166,60 @@ std::size_t MoveNow(std::size_t count, int& error,
   return done;
 }
 
+void CheckAdmitted(const struct stat& st, const std::vector<dev_t>& ownTerminals) {
+  if (const int refusal = DeviceRefusal(st.st_mode, st.st_rdev, ownTerminals); refusal != 0) {
+    RaiseOsError(refusal);
+  }
+}
+
+// Opens the device behind the name, checked before the open (so that no FIFO, folder or
+// terminal of the tool's own is ever opened) and again after it (the name may have changed
+// in between).
+UniqueFd OpenAdmittedDevice(const std::string& deviceName) {
+  if (deviceName.empty()) {
+    RaiseOsError(ENOENT);
+  }
+  const std::string path = PosixDevicePath(deviceName);
+  const std::vector<dev_t> ownTerminals = OwnTerminals();
+  struct stat st {};
+  if (::stat(path.c_str(), &st) == -1) {
+    RaiseOsError(errno);
+  }
+  CheckAdmitted(st, ownTerminals);
+  UniqueFd fd(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+  if (!fd.valid()) {
+    RaiseOsError(errno);
+  }
+  if (::fstat(fd.get(), &st) == -1) {
+    RaiseOsError(errno);
+  }
+  CheckAdmitted(st, ownTerminals);
+  return fd;
+}
+
+// The line settings the device had before the port took it, put back when the port lets it
+// go, as serial terminals do.
+class SavedLineSettings {
+ public:
+  explicit SavedLineSettings(int fd) : fd_(fd), saved_(::tcgetattr(fd, &settings_) == 0) {}
+  SavedLineSettings(const SavedLineSettings&) = delete;
+  SavedLineSettings& operator=(const SavedLineSettings&) = delete;
+  // A vanished device has nothing to restore; that is no failure.
+  ~SavedLineSettings() {
+    if (saved_) {
+      (void)::tcsetattr(fd_, TCSANOW, &settings_);
+    }
+  }
+
+ private:
+  int fd_;
+  termios settings_{};
+  bool saved_;
+};
+
 class PosixSerialDevice final : public SerialDevice {
  public:
-  explicit PosixSerialDevice(const std::string& deviceName)
-      : fd_(::open(PosixDevicePath(deviceName).c_str(),
-                   O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC)) {
-    if (!fd_.valid()) {
-      RaiseOsError(errno);
-    }
+  explicit PosixSerialDevice(const std::string& deviceName) : fd_(OpenAdmittedDevice(deviceName)) {
     // flock also holds against root, whom TIOCEXCL lets through.
     if (::flock(fd_.get(), LOCK_EX | LOCK_NB) == -1) {
       RaiseOsError(errno == EWOULDBLOCK ? EBUSY : errno);
@@ -183,6 +233,7 @@ class PosixSerialDevice final : public SerialDevice {
       RaiseOsError(EBUSY);
     }
     ::ioctl(fd_.get(), TIOCEXCL);
+    saved_.emplace(fd_.get());
   }
 
   void ApplyLineSettings(const LineSettings& s) override {
@@ -323,6 +374,8 @@ class PosixSerialDevice final : public SerialDevice {
   }
 
   UniqueFd fd_;
+  // Restored after the transfers below have ended and before the descriptor closes.
+  std::optional<SavedLineSettings> saved_;
   WakeChannel wake_;
   std::string writeBytes_;  // the bytes of the write in progress, kept until it has finished
   // Declared last so that their workers end before the descriptor closes.

@@ -2,13 +2,19 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstring>
 #include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <string>
 #include <thread>
 
 #include "pseudo_terminal.h"
@@ -201,6 +207,103 @@ TEST_F(ComPortTest, FailuresCarryTheirTextsAndCodes) {
   // Once closed, the device can be had again.
   port.Close();
   EXPECT_NO_THROW(second.Open());
+}
+
+// A folder of its own for files that are no devices.
+class ScratchFolder {
+ public:
+  ScratchFolder() {
+    std::string pattern = ::testing::TempDir() + "vidideza-devices-XXXXXX";
+    if (::mkdtemp(pattern.data()) != nullptr) {
+      path_ = pattern;
+    }
+  }
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+  ~ScratchFolder() {
+    std::error_code error;
+    std::filesystem::remove_all(path_, error);
+  }
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+TEST_F(ComPortTest, OnlySerialLinesThatAreNotTheToolsOwnTerminalOpen) {
+  ScratchFolder folder;
+  ASSERT_FALSE(folder.path().empty());
+  const std::string file = folder.path() + "/plain";
+  const std::string fifo = folder.path() + "/fifo";
+  std::ofstream(file) << "not a device\n";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const bool hasConsole = std::filesystem::exists("/dev/console");
+
+  const struct {
+    std::string name;
+    std::string text;
+    int code;
+  } rows[] = {
+      {"", "No such file or directory", ENOENT},
+      {"/", "No such file or directory", ENOENT},
+      {"/dev", "No such file or directory", ENOENT},
+      {"/dev/", "No such file or directory", ENOENT},
+      {folder.path(), "No such file or directory", ENOENT},
+      {"tty", "Device or resource busy", EBUSY},
+      {"/dev/tty", "Device or resource busy", EBUSY},
+      {"console", hasConsole ? "Device or resource busy" : "No such file or directory",
+       hasConsole ? EBUSY : ENOENT},
+      {file, "Inappropriate ioctl for device", ENOTTY},
+      {fifo, "Inappropriate ioctl for device", ENOTTY},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE("name \"" + row.name + "\"");
+    port.SetDeviceName(row.name);
+    ExpectError([&] { port.Open(); }, row.text, row.code);
+    EXPECT_FALSE(port.Active());
+  }
+  port.SetDeviceName(pty.path());
+  EXPECT_NO_THROW(port.Open());
+}
+
+TEST_F(ComPortTest, TheTerminalOfStandardInputIsNeverTakenOver) {
+  PseudoTerminal own;
+  ASSERT_TRUE(own.ok());
+  const UniqueFd savedInput(::dup(STDIN_FILENO));
+  ASSERT_TRUE(savedInput.valid());
+  ASSERT_NE(::dup2(own.slave(), STDIN_FILENO), -1);
+  termios before{};
+  ASSERT_EQ(::tcgetattr(own.slave(), &before), 0);
+  ConfigureAsTool(port, own.path());
+  ExpectError([&] { port.Open(); }, "Device or resource busy", EBUSY);
+  ::dup2(savedInput.get(), STDIN_FILENO);
+  termios after{};
+  ASSERT_EQ(::tcgetattr(own.slave(), &after), 0);
+  EXPECT_EQ(after.c_lflag, before.c_lflag);
+  EXPECT_FALSE(port.Active());
+}
+
+TEST_F(ComPortTest, CloseLeavesTheLineSettingsAsTheyWereFound) {
+  termios before{};
+  ASSERT_EQ(::tcgetattr(pty.slave(), &before), 0);
+  ASSERT_NE(before.c_lflag & ECHO, 0U) << "a fresh pseudo-terminal echoes";
+  ConfigureAsTool(port, pty.path());
+  port.Open();
+  termios during{};
+  ASSERT_EQ(::tcgetattr(pty.slave(), &during), 0);
+  EXPECT_EQ(during.c_lflag & ECHO, 0U);
+  EXPECT_NE(::cfgetospeed(&during), ::cfgetospeed(&before));
+  port.Close();
+
+  termios after{};
+  ASSERT_EQ(::tcgetattr(pty.slave(), &after), 0);
+  EXPECT_EQ(after.c_iflag, before.c_iflag);
+  EXPECT_EQ(after.c_oflag, before.c_oflag);
+  EXPECT_EQ(after.c_cflag, before.c_cflag);
+  EXPECT_EQ(after.c_lflag, before.c_lflag);
+  EXPECT_EQ(std::memcmp(after.c_cc, before.c_cc, sizeof before.c_cc), 0);
+  EXPECT_EQ(::cfgetispeed(&after), ::cfgetispeed(&before));
+  EXPECT_EQ(::cfgetospeed(&after), ::cfgetospeed(&before));
 }
 
 TEST_F(ComPortTest, OpenIsRefusedWhileAnotherProcessHoldsTheDevice) {
