@@ -160,6 +160,10 @@ void TCustomComPort::CloseSequence() {
 }
 
 void TCustomComPort::Raise(const EComError& error) {
+  if (error.code() != 0) {
+    lastFailureCode_ = error.code();
+    ++failuresRaised_;
+  }
   TComAction action = TComAction::caFail;
   if (OnError) {
     OnError(*this, error, action);

@@ -140,6 +140,12 @@ class TCustomComPort {
   void HandleDeviceEvents();
   // How many reads have started, for the receive thread to see whether a handler read.
   std::uint64_t ReadCount() const { return readCount_.load(); }
+  // How many device failures calls have raised so far, for the receive thread to report a
+  // failure only when no call has reported it already.
+  std::uint64_t FailuresRaised() const { return failuresRaised_.load(); }
+  bool FailureRaisedSince(std::uint64_t mark, int code) const {
+    return failuresRaised_.load() != mark && lastFailureCode_.load() == code;
+  }
   // Re-applies the line settings when open (used by the setting objects).
   void ApplyLineSettings();
   void ApplyBufferSizes();
@@ -183,6 +189,9 @@ class TCustomComPort {
   TTimeouts timeouts_{*this};
   PortEvent onRxChar_;
   std::atomic<std::uint64_t> readCount_{0};  // written on the UI thread, read by the receive thread
+  // Written by whichever thread raised the failure, read by the receive thread.
+  std::atomic<std::uint64_t> failuresRaised_{0};
+  std::atomic<int> lastFailureCode_{0};
 };
 
 class TComPort final : public TCustomComPort {

@@ -52,15 +52,24 @@ std::int32_t TComThread::WaitingBytes() const {
 void TComThread::Run() {
   RaiseReceiveThreadPriority();
   bool deviceGone = false;
+  std::uint64_t failuresSeen = port_.FailuresRaised();
   while (!stop_) {
     DeviceEvent event = DeviceEvent::kWoken;
     try {
       event = device_.WaitForEvent(watchInput_ && !deviceGone);
+      failuresSeen = port_.FailuresRaised();
     } catch (const EComError& error) {
-      // An unplugged adapter or a closed pseudo-terminal: report it once, then wait only for
-      // the port to be closed.
+      // An unplugged adapter or a closed pseudo-terminal: report it once, unless a handler's
+      // read or a send has already reported it, then wait only for the port to be closed.
       deviceGone = true;
-      ui_.Call([error] { throw error; });
+      if (!stop_ && !port_.FailureRaisedSince(failuresSeen, error.code())) {
+        // A close that began meanwhile has made the failure moot.
+        ui_.Call([this, error] {
+          if (!stop_) {
+            throw error;
+          }
+        });
+      }
       continue;
     }
     if (stop_) {

@@ -14,6 +14,7 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -397,6 +398,54 @@ TEST_F(ComPortTest, VanishedDeviceIsReportedOnceWithoutSpinningAndThePortCanReop
   EXPECT_NO_THROW(port.Open());
   replacement.Send("again\n");
   ASSERT_TRUE(ui.PumpUntil([&] { return received == "partialagain\n"; }));
+}
+
+TEST_F(ComPortTest, AHangUpWithAReplyInFlightGivesOneError) {
+  ConfigureAsTool(port, pty.path());
+  std::optional<PseudoTerminal> line;
+  bool hangUpInHandOver = false;
+  port.SetOnRxChar([&](TCustomComPort& p) {
+    // The far end goes away between the wake-up for the reply and its read.
+    if (hangUpInHandOver) {
+      line->Vanish();
+    }
+    (void)p.ReadText();
+  });
+  for (int round = 0; round < 20; ++round) {
+    SCOPED_TRACE("round " + std::to_string(round));
+    line.emplace();
+    ASSERT_TRUE(line->ok());
+    port.SetDeviceName(line->path());
+    port.Open();
+    ui.errors.clear();
+    hangUpInHandOver = round % 2 == 0;
+    line->Send("A000A,ST,T21.5\n");
+    if (!hangUpInHandOver) {
+      line->Vanish();
+    }
+    ui.PumpFor(milliseconds(150));
+    EXPECT_EQ(ui.errors, std::vector<std::string>{"Input/output error."});
+    port.Close();
+  }
+}
+
+TEST_F(ComPortTest, ACloseDuringAHangUpGivesNoError) {
+  ConfigureAsTool(port, pty.path());
+  port.SetOnRxChar([](TCustomComPort& p) { (void)p.ReadText(); });
+  for (int round = 0; round < 20; ++round) {
+    SCOPED_TRACE("round " + std::to_string(round));
+    PseudoTerminal line;
+    ASSERT_TRUE(line.ok());
+    port.SetDeviceName(line.path());
+    port.Open();
+    line.Send("A000A,ST,T21.5\n");
+    line.Vanish();
+    // The receive thread meets the hang-up while the close stops it.
+    std::this_thread::sleep_for(milliseconds(round % 4));
+    port.Close();
+    ui.PumpFor(milliseconds(20));
+    EXPECT_TRUE(ui.errors.empty()) << ui.errors.front();
+  }
 }
 
 TEST_F(ComPortTest, EachSendToAVanishedDeviceFailsItself) {
