@@ -130,6 +130,39 @@ void TCustomComPort::DoOpen() {
   }
 }
 
+bool TCustomComPort::ReopenDevice() {
+  if (!device_ || !thread_) {
+    return false;
+  }
+  std::unique_ptr<SerialDevice> fresh;
+  try {
+    fresh = OpenSerialDevice(deviceName_);
+    fresh->PurgeInput();
+    fresh->PurgeOutput();
+    fresh->ApplyBufferSizes(bufferSizes_.Values());
+    fresh->ApplyLineSettings(CurrentLineSettings());
+    fresh->ApplyTimeouts(timeouts_.Values());
+  } catch (const EComError&) {
+    return false;  // not ready yet: the system may still be setting the new device up
+  }
+  // The transfers of the vanished device are lost with it.
+  try {
+    device_->PurgeInput();
+    device_->PurgeOutput();
+    (void)device_->FinishRead();
+  } catch (const EComError&) {
+  }
+  try {
+    (void)device_->FinishWrite();
+  } catch (const EComError&) {
+  }
+  pendingReadCount_ = 0;
+  pendingWriteCount_ = 0;
+  device_ = std::move(fresh);
+  thread_->Rebind(*device_);
+  return true;
+}
+
 void TCustomComPort::CloseSequence() {
   if (device_) {
     // A vanished device or a transfer cut short by the purge must not keep the port from

@@ -146,6 +146,9 @@ class TCustomComPort {
   bool FailureRaisedSince(std::uint64_t mark, int code) const {
     return failuresRaised_.load() != mark && lastFailureCode_.load() == code;
   }
+  // Receive thread's hand-over, after the device vanished and one of its name is back: opens
+  // it in place of the vanished one with the same settings; false when it cannot be had yet.
+  bool ReopenDevice();
   // Re-applies the line settings when open (used by the setting objects).
   void ApplyLineSettings();
   void ApplyBufferSizes();

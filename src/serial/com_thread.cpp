@@ -1,6 +1,5 @@
 #include "serial/com_thread.h"
 
-#include <chrono>
 #include <exception>
 #include <thread>
 
@@ -14,12 +13,21 @@ namespace {
 // How long the thread rests when a handler left the waiting bytes unread, so that a device
 // that stays readable cannot make it spin.
 constexpr auto kIdlePace = std::chrono::milliseconds(20);
+// How often a vanished device is looked for: at most four wake-ups a second.
+constexpr auto kReturnPace = std::chrono::milliseconds(250);
+// A reopened device that fails again this soon, before it gave anything, is taken as the same
+// unplug (a plug that bounces), not a new one.
+constexpr auto kReturnSettling = std::chrono::seconds(1);
 
 }  // namespace
 
 TComThread::TComThread(TCustomComPort& port, SerialDevice& device, UiDispatcher& ui,
                        bool watchInput)
-    : port_(port), device_(device), ui_(ui), watchInput_(watchInput) {
+    : port_(port),
+      device_(&device),
+      ui_(ui),
+      deviceName_(port.DeviceName()),
+      watchInput_(watchInput) {
   thread_.emplace(ui_, [this] { Run(); });
 }
 
@@ -29,12 +37,16 @@ TComThread::~TComThread() {
 
 void TComThread::SetWatchInput(bool watch) {
   watchInput_ = watch;
-  device_.WakeWait();
+  device_->WakeWait();
 }
 
 void TComThread::Stop() {
-  stop_ = true;
-  device_.WakeWait();
+  {
+    const std::lock_guard lock(stopMutex_);
+    stop_ = true;
+  }
+  stopAsked_.notify_all();
+  device_->WakeWait();
   if (thread_) {
     thread_->Join();
     thread_.reset();
@@ -43,7 +55,7 @@ void TComThread::Stop() {
 
 std::int32_t TComThread::WaitingBytes() const {
   try {
-    return device_.InputCount();
+    return device_->InputCount();
   } catch (const EComError&) {
     return 0;  // the wait reports a failing device
   }
@@ -51,25 +63,20 @@ std::int32_t TComThread::WaitingBytes() const {
 
 void TComThread::Run() {
   RaiseReceiveThreadPriority();
-  bool deviceGone = false;
   std::uint64_t failuresSeen = port_.FailuresRaised();
   while (!stop_) {
     DeviceEvent event = DeviceEvent::kWoken;
     try {
-      event = device_.WaitForEvent(watchInput_ && !deviceGone);
+      event = device_->WaitForEvent(watchInput_);
       failuresSeen = port_.FailuresRaised();
+      revivedAt_.reset();  // the device is back for good
     } catch (const EComError& error) {
-      // An unplugged adapter or a closed pseudo-terminal: report it once, unless a handler's
-      // read or a send has already reported it, then wait only for the port to be closed.
-      deviceGone = true;
-      if (!stop_ && !port_.FailureRaisedSince(failuresSeen, error.code())) {
-        // A close that began meanwhile has made the failure moot.
-        ui_.Call([this, error] {
-          if (!stop_) {
-            throw error;
-          }
-        });
+      // An unplugged adapter or a closed pseudo-terminal.
+      ReportFailure(error, failuresSeen);
+      if (!WatchForReturn()) {
+        break;
       }
+      failuresSeen = port_.FailuresRaised();
       continue;
     }
     if (stop_) {
@@ -81,6 +88,41 @@ void TComThread::Run() {
       if (!stop_ && port_.ReadCount() == readsBefore && WaitingBytes() > 0) {
         std::this_thread::sleep_for(kIdlePace);
       }
+    }
+  }
+}
+
+void TComThread::ReportFailure(const EComError& error, std::uint64_t failuresSeen) {
+  // Not when a handler's read or a send has reported it already, nor for a device that failed
+  // again right after it came back.
+  const bool settling =
+      revivedAt_ && std::chrono::steady_clock::now() - *revivedAt_ < kReturnSettling;
+  if (stop_ || settling || port_.FailureRaisedSince(failuresSeen, error.code())) {
+    return;
+  }
+  ui_.Call([this, error] {
+    if (!stop_) {  // a close that began meanwhile has made the failure moot
+      throw error;
+    }
+  });
+}
+
+bool TComThread::WatchForReturn() {
+  for (;;) {
+    {
+      std::unique_lock lock(stopMutex_);
+      if (stopAsked_.wait_for(lock, kReturnPace, [this] { return stop_.load(); })) {
+        return false;
+      }
+    }
+    if (!SerialDevicePresent(deviceName_)) {
+      continue;
+    }
+    bool reopened = false;
+    ui_.Call([this, &reopened] { reopened = !stop_ && port_.ReopenDevice(); });
+    if (reopened) {
+      revivedAt_ = std::chrono::steady_clock::now();
+      return true;
     }
   }
 }

@@ -397,6 +397,12 @@ std::unique_ptr<SerialDevice> OpenSerialDevice(const std::string& deviceName) {
   return std::make_unique<PosixSerialDevice>(deviceName);
 }
 
+bool SerialDevicePresent(const std::string& deviceName) {
+  struct stat st {};
+  return !deviceName.empty() && ::stat(PosixDevicePath(deviceName).c_str(), &st) == 0 &&
+         S_ISCHR(st.st_mode);
+}
+
 std::vector<std::string> SerialPortNames() {
   std::vector<std::string> names;
   for (int i = 1; i <= 9; ++i) {

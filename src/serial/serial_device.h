@@ -62,6 +62,10 @@ void RaiseReceiveThreadPriority();
 // Opens the named device exclusively, for reading and writing.
 std::unique_ptr<SerialDevice> OpenSerialDevice(const std::string& deviceName);
 
+// Whether a device of this name is there now, as cheaply as the platform tells: a link whose
+// adapter was unplugged looks for it a few times a second.
+bool SerialDevicePresent(const std::string& deviceName);
+
 // Port names the selector offers: "COM1" ... "COM9", then the serial devices present.
 std::vector<std::string> SerialPortNames();
 

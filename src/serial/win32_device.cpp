@@ -288,6 +288,17 @@ std::unique_ptr<SerialDevice> OpenSerialDevice(const std::string& deviceName) {
   return std::make_unique<Win32SerialDevice>(deviceName);
 }
 
+bool SerialDevicePresent(const std::string& deviceName) {
+  std::string name = deviceName;
+  if (name.rfind("\\\\.\\", 0) == 0) {
+    name.erase(0, 4);
+  }
+  // A name with a long list of targets is there all the same.
+  char target[1024];
+  return !name.empty() && (::QueryDosDeviceA(name.c_str(), target, sizeof target) != 0 ||
+                           ::GetLastError() == ERROR_INSUFFICIENT_BUFFER);
+}
+
 std::vector<std::string> SerialPortNames() {
   return SelectorPortNames(PresentPortNames());
 }

@@ -2,8 +2,10 @@
 // page switching and the serial link, the message boxes.
 #include <sys/stat.h>
 #include <termios.h>
+#include <unistd.h>
 
 #include <csignal>
+#include <filesystem>
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -287,6 +289,66 @@ class MainWindowTest : public QObject, protected WindowFixture {
     QCOMPARE(form->ComPort1().DeviceName(), other.path());
     QVERIFY(form->ComPort1().Active());
     QVERIFY(!shown.empty());  // the partial names failed to open, each in an error box
+  }
+
+  // An adapter unplugged and plugged back: one box, then the port is back by itself.
+  void unpluggedPortComesBackAndItsRepliesReachTheWindowAndTheLog() {
+    const auto link = dir->path() / "ttyUSB0";
+    std::filesystem::create_symlink(pty->path(), link);
+    WriteSettings(link.string());
+    CreateWindow();
+    ShowWindow();
+    QTRY_VERIFY(form->ComPort1().Active());
+    pty->Send("A000A,ST,");  // a partial line, kept across the unplug
+    QTest::qWait(100);
+    std::filesystem::remove(link);
+    pty->Vanish();
+    QTRY_COMPARE(shown, std::vector<std::string>{"error: Input/output error."});
+
+    PseudoTerminal back;
+    QVERIFY(back.ok());
+    std::filesystem::create_symlink(back.path(), link);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        [&] {
+          termios t{};
+          return ::tcgetattr(back.master(), &t) == 0 && ::cfgetospeed(&t) == B9600 &&
+                 (t.c_cflag & CSTOPB) != 0;
+        }(),
+        1000);
+    back.Send("T21.5\n");
+    auto* memo = Find<QPlainTextEdit>(form.get(), "Memo1");
+    QTRY_VERIFY(memo->toPlainText().contains(QStringLiteral("RCV: A000A,ST,T21.5")));
+    QCOMPARE(shown.size(), std::size_t{1});
+    form->close();
+    form->FormDestroy();
+    QCOMPARE(FileText(dir->path() / "Test.log"), std::string("RCV: A000A,ST,T21.5\r\n"));
+  }
+
+  // Typed letter by letter, "tty" names the terminal the program was started from: it is
+  // refused and left as it was.
+  void typingTtyLeavesTheStartingTerminalAlone() {
+    PseudoTerminal own;
+    QVERIFY(own.ok());
+    const UniqueFd savedInput(::dup(STDIN_FILENO));
+    QVERIFY(::dup2(own.slave(), STDIN_FILENO) != -1);
+    termios before{};
+    QCOMPARE(::tcgetattr(own.slave(), &before), 0);
+    Start();
+    QTRY_VERIFY(form->ComPort1().Active());
+    auto* ports = Find<QComboBox>(form.get(), "ComboBox3");
+    ports->lineEdit()->clear();
+    QTest::keyClicks(ports->lineEdit(), QString::fromStdString(own.path()));
+    ::dup2(savedInput.get(), STDIN_FILENO);
+    QVERIFY(!form->ComPort1().Active());
+    QCOMPARE(shown.back(), std::string("error: Device or resource busy."));
+    ports->lineEdit()->clear();
+    QTest::keyClicks(ports->lineEdit(), QStringLiteral("tty"));
+    QVERIFY(!form->ComPort1().Active());
+    QCOMPARE(shown.back(), std::string("error: Device or resource busy."));
+    termios after{};
+    QCOMPARE(::tcgetattr(own.slave(), &after), 0);
+    QCOMPARE(after.c_lflag, before.c_lflag);
+    QCOMPARE(::cfgetospeed(&after), ::cfgetospeed(&before));
   }
 
   void spinEditKeysAndLimits() {

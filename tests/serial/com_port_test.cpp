@@ -448,6 +448,71 @@ TEST_F(ComPortTest, ACloseDuringAHangUpGivesNoError) {
   }
 }
 
+TEST_F(ComPortTest, AnUnpluggedDeviceIsReopenedWhenItComesBack) {
+  ScratchFolder folder;
+  ASSERT_FALSE(folder.path().empty());
+  const std::filesystem::path link = folder.path() + "/ttyUSB0";
+  std::filesystem::create_symlink(pty.path(), link);
+  ConfigureAsTool(port, link.string());
+  std::string received;
+  port.SetOnRxChar([&](TCustomComPort& p) { received += p.ReadText(); });
+  port.Open();
+  pty.Send("A000A,ST,");
+  ASSERT_TRUE(ui.PumpUntil([&] { return received == "A000A,ST,"; }));
+
+  // Unplugged: the name goes, and the line with it.
+  std::filesystem::remove(link);
+  pty.Vanish();
+  ui.PumpFor(milliseconds(600));
+  EXPECT_EQ(ui.errors, std::vector<std::string>{"Input/output error."});
+  EXPECT_TRUE(port.Active());
+
+  // Plugged back in, as another device under the same name, left at other settings.
+  PseudoTerminal back;
+  ASSERT_TRUE(back.ok());
+  termios other{};
+  ASSERT_EQ(::tcgetattr(back.slave(), &other), 0);
+  ::cfsetspeed(&other, B4800);
+  ASSERT_EQ(::tcsetattr(back.slave(), TCSANOW, &other), 0);
+  std::filesystem::create_symlink(back.path(), link);
+  const auto pluggedAt = std::chrono::steady_clock::now();
+  termios t{};
+  ASSERT_TRUE(ui.PumpUntil(
+      [&] { return ::tcgetattr(back.master(), &t) == 0 && ::cfgetospeed(&t) == B9600; },
+      milliseconds(1000)))
+      << "not reopened within a second";
+  EXPECT_LT(std::chrono::steady_clock::now() - pluggedAt, milliseconds(1000));
+  EXPECT_NE(t.c_cflag & CSTOPB, 0U);
+  EXPECT_EQ(t.c_lflag & (ICANON | ECHO), 0U);
+
+  back.Send("T21.5\n");
+  ASSERT_TRUE(ui.PumpUntil([&] { return received == "A000A,ST,T21.5\n"; }));
+  port.WriteText("A000A,ON\n");
+  EXPECT_EQ(back.Receive(9), "A000A,ON\n");
+  EXPECT_EQ(ui.errors.size(), 1U) << "the reopen showed an error";
+
+  // Unplugged again later: reported again.
+  std::filesystem::remove(link);
+  back.Vanish();
+  ASSERT_TRUE(ui.PumpUntil([&] { return ui.errors.size() == 2; }, milliseconds(3000)));
+  port.Close();
+}
+
+TEST_F(ComPortTest, TheWatchForAnUnpluggedDeviceWakesRarelyAndEndsWithTheClose) {
+  ConfigureAsTool(port, pty.path());
+  port.SetOnRxChar([](TCustomComPort& p) { (void)p.ReadText(); });
+  port.Open();
+  pty.Vanish();
+  ASSERT_TRUE(ui.PumpUntil([&] { return !ui.errors.empty(); }));
+  const double cpuBefore = ProcessCpuSeconds();
+  std::this_thread::sleep_for(milliseconds(1000));
+  EXPECT_LT(ProcessCpuSeconds() - cpuBefore, 0.05) << "the watch spins";
+  const auto start = std::chrono::steady_clock::now();
+  port.Close();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, milliseconds(100));
+  EXPECT_FALSE(port.Active());
+}
+
 TEST_F(ComPortTest, EachSendToAVanishedDeviceFailsItself) {
   ConfigureAsTool(port, pty.path());
   port.SetOnRxChar([](TCustomComPort& p) { (void)p.ReadText(); });
