@@ -164,6 +164,7 @@ bool TCustomComPort::ReopenDevice() {
 }
 
 void TCustomComPort::CloseSequence() {
+  closing_ = true;
   if (device_) {
     // A vanished device or a transfer cut short by the purge must not keep the port from
     // closing; the unsent output is discarded either way.
@@ -186,6 +187,7 @@ void TCustomComPort::CloseSequence() {
     thread_.reset();
   }
   device_.reset();
+  closing_ = false;
   if (savedPriority_) {
     RestoreProcessPriority(*savedPriority_);
     savedPriority_.reset();
@@ -435,6 +437,11 @@ void TCustomComPort::Write(const char* buffer, std::int32_t count, bool wait) {
 
 std::string TCustomComPort::ReadText() {
   CheckOpen();
+  if (closing_) {
+    // A hand-over served while the port closes: its input is discarded, and a device that
+    // went away meanwhile is no news to report.
+    return {};
+  }
   ++readCount_;
   FinishRead();
   std::string text(static_cast<std::size_t>(InputCount()), '\0');

@@ -172,6 +172,7 @@ class TCustomComPort {
   UiDispatcher& ui_;
   bool storedActive_ = false;
   bool loading_ = false;
+  bool closing_ = false;  // while the close sequence runs, on the UI thread
   std::unique_ptr<SerialDevice> device_;
   std::unique_ptr<TComThread> thread_;
   std::int32_t pendingReadCount_ = 0;

@@ -4,10 +4,14 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <csignal>
 #include <filesystem>
 
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,6 +23,7 @@
 #include <QTimer>
 #include <QtTest>
 #include <memory>
+#include <thread>
 
 #include "app/main_window.h"
 #include "app/spin_edit.h"
@@ -26,6 +31,7 @@
 #include "app/window_test_support.h"
 #include "recording_dialogs.h"
 #include "serial/pseudo_terminal.h"
+#include "serial/rival_reader.h"
 #include "test_temp_dir.h"
 
 using namespace vidideza;
@@ -289,6 +295,47 @@ class MainWindowTest : public QObject, protected WindowFixture {
     QCOMPARE(form->ComPort1().DeviceName(), other.path());
     QVERIFY(form->ComPort1().Active());
     QVERIFY(!shown.empty());  // the partial names failed to open, each in an error box
+  }
+
+  // Another program reading the same line takes some of the replies: the window never waits
+  // for them, and once the port is reopened the line is refused while that program holds it.
+  void aSecondReaderNeitherFreezesTheWindowNorGetsTheLineAgain() {
+    Start();
+    QTRY_VERIFY(form->ComPort1().Active());
+    RivalReader rival(pty->slave());
+    QVERIFY(rival.running());
+    std::atomic<bool> done{false};
+    std::thread unit([&] {
+      while (!done) {
+        pty->Send("A000A,ST,T21.5\n");
+        std::this_thread::sleep_for(std::chrono::milliseconds(3));
+      }
+    });
+    // How late the window answers a timer of 20 ms, at its worst.
+    QElapsedTimer clock;
+    clock.start();
+    qint64 last = 0;
+    qint64 worstGap = 0;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+      worstGap = std::max(worstGap, clock.elapsed() - last);
+      last = clock.elapsed();
+    });
+    tick.start(20);
+    QTest::qWait(2500);
+    tick.stop();
+    done = true;
+    unit.join();
+    QVERIFY2(worstGap < 1000, qPrintable(QStringLiteral("window froze %1 ms").arg(worstGap)));
+
+    // Leave the page and come back: the port reopens, and is refused.
+    Find<QLineEdit>(form.get(), "Edit8")->setText(QStringLiteral("127.0.0.1"));
+    Find<QLineEdit>(form.get(), "Edit11")->setText(QStringLiteral("0"));
+    auto* page = Find<QTabWidget>(form.get(), "PageControl1");
+    page->setCurrentIndex(1);
+    page->setCurrentIndex(0);
+    QVERIFY(!form->ComPort1().Active());
+    QCOMPARE(shown, std::vector<std::string>{"error: Device or resource busy."});
   }
 
   // An adapter unplugged and plugged back: one box, then the port is back by itself.

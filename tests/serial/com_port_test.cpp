@@ -19,6 +19,7 @@
 #include <thread>
 
 #include "pseudo_terminal.h"
+#include "rival_reader.h"
 #include "serial_test_support.h"
 #include "test_ui_loop.h"
 
@@ -32,52 +33,6 @@ double ProcessCpuSeconds() {
   ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
   return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
 }
-
-// Another program reading the line, as minicom or a modem manager would: a child process that
-// reads the slave side of the pseudo-terminal until it is killed.
-class RivalReader {
- public:
-  explicit RivalReader(int slave) {
-    int ready[2];
-    if (::pipe(ready) != 0) {
-      return;
-    }
-    pid_ = ::fork();
-    if (pid_ == -1) {
-      ::close(ready[0]);
-      ::close(ready[1]);
-      return;
-    }
-    if (pid_ == 0) {
-      ::close(ready[0]);
-      const char started = 1;
-      (void)::write(ready[1], &started, 1);
-      char buffer[64];
-      for (;;) {
-        (void)::read(slave, buffer, sizeof buffer);
-      }
-    }
-    ::close(ready[1]);
-    char started = 0;
-    (void)::read(ready[0], &started, 1);
-    ::close(ready[0]);
-  }
-  RivalReader(const RivalReader&) = delete;
-  RivalReader& operator=(const RivalReader&) = delete;
-  ~RivalReader() { Stop(); }
-
-  bool running() const { return pid_ > 0; }
-  void Stop() {
-    if (pid_ > 0) {
-      ::kill(pid_, SIGKILL);
-      ::waitpid(pid_, nullptr, 0);
-      pid_ = -1;
-    }
-  }
-
- private:
-  pid_t pid_ = -1;
-};
 
 class ComPortTest : public ::testing::Test {
  protected:
