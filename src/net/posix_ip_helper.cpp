@@ -1,10 +1,9 @@
-// The adapter list on Linux: interfaces and their IPv4 addresses from getifaddrs, gateways from
-// the kernel's routing table. The loopback interface is no adapter.
+// The adapter list on Linux: interfaces and their IPv4 addresses from getifaddrs, default
+// gateways from the kernel's routing table. The loopback interface is no adapter.
 #include <arpa/inet.h>
 #include <ifaddrs.h>
 #include <net/if.h>
 #include <net/if_arp.h>
-#include <net/route.h>
 #include <netpacket/packet.h>
 
 #include <algorithm>
@@ -12,10 +11,10 @@
 #include <cstring>
 #include <fstream>
 #include <map>
-#include <sstream>
 
 #include "net/ip_helper.h"
 #include "net/ip_info.h"
+#include "net/posix_route_table.h"
 
 namespace vidideza {
 
@@ -30,14 +29,6 @@ std::string Dotted(const sockaddr* address) {
   return text;
 }
 
-std::string Dotted(std::uint32_t networkOrder) {
-  in_addr address{};
-  address.s_addr = networkOrder;
-  char text[INET_ADDRSTRLEN] = {};
-  ::inet_ntop(AF_INET, &address, text, sizeof text);
-  return text;
-}
-
 std::string DescriptionOf(const std::string& name, const std::vector<std::uint8_t>& hardware) {
   if (hardware.empty()) {
     return name;
@@ -49,35 +40,6 @@ std::string DescriptionOf(const std::string& name, const std::vector<std::uint8_
     text += (i > 0 ? ":" : "") + std::string(pair);
   }
   return text + ")";
-}
-
-// Gateways per interface from /proc/net/route (this network namespace's table): routes with
-// the gateway flag, default routes first, each in table order.
-std::map<std::string, std::vector<AdapterRecord::Address>> ReadGateways() {
-  std::map<std::string, std::vector<AdapterRecord::Address>> defaults;
-  std::map<std::string, std::vector<AdapterRecord::Address>> others;
-  std::ifstream table("/proc/net/route");
-  std::string line;
-  std::getline(table, line);  // column names
-  while (std::getline(table, line)) {
-    std::istringstream fields(line);
-    std::string name;
-    std::uint32_t destination = 0;
-    std::uint32_t gateway = 0;
-    unsigned int flags = 0;
-    fields >> name >> std::hex >> destination >> gateway >> flags;
-    if (!fields || (flags & RTF_GATEWAY) == 0) {
-      continue;
-    }
-    // The table holds addresses as the kernel stores them, in network order.
-    auto& list = destination == 0 ? defaults[name] : others[name];
-    list.push_back({Dotted(gateway), "255.255.255.255"});
-  }
-  for (auto& [name, list] : others) {
-    auto& all = defaults[name];
-    all.insert(all.end(), list.begin(), list.end());
-  }
-  return defaults;
 }
 
 }  // namespace
@@ -109,11 +71,14 @@ std::vector<AdapterRecord> ReadAdapterRecords() {
   }
   ::freeifaddrs(list);
 
-  const auto gateways = ReadGateways();
+  std::ifstream table("/proc/net/route");
+  const auto gateways = DefaultGateways(table);
   std::vector<AdapterRecord> records;
   for (auto& [name, record] : byName) {
     if (const auto found = gateways.find(name); found != gateways.end()) {
-      record.gateways = found->second;
+      for (const std::string& gateway : found->second) {
+        record.gateways.push_back({gateway, "255.255.255.255"});
+      }
     }
     record.description = DescriptionOf(name, record.hardwareAddress);
     records.push_back(std::move(record));

@@ -76,10 +76,14 @@ TEST_F(AdapterListInTestNetwork, ListsEveryAdapterButLoopbackInInterfaceOrder) {
   EXPECT_EQ(a.IPAddressEntry(0).Address, "198.51.100.1");
   EXPECT_EQ(a.IPAddressEntry(0).Mask, "255.255.255.0");
   EXPECT_EQ(a.IPAddressEntry(1).Address, "198.51.100.2");
+  // Default routes only, lowest metric first.
+  ASSERT_EQ(a.Gateways.size(), 2U);
   EXPECT_EQ(a.GatewayEntry(0).Address, "198.51.100.254");
+  EXPECT_EQ(a.GatewayEntry(1).Address, "198.51.100.253");
 
   EXPECT_EQ(b.IPAddressEntry(0).Address, "203.0.113.1");
-  EXPECT_EQ(b.GatewayEntry(0).Address, "0.0.0.0");  // no gateway
+  // Its one route with a next hop leads to a network, not everywhere: no gateway.
+  EXPECT_EQ(b.GatewayEntry(0).Address, "0.0.0.0");
   EXPECT_THROW((void)info.Adapter(2), EListError);
 }
 
