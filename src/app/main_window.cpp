@@ -14,6 +14,7 @@
 #include <QTimer>
 
 #include "app/display_text.h"
+#include "app/list_pick.h"
 #include "app/settings_file.h"
 #include "app/spin_edit.h"
 #include "console/command_head.h"
@@ -94,7 +95,9 @@ void TForm1::ConnectHandlers() {
   connect(ComboBox2, &QComboBox::textActivated, this, Guarded(&TForm1::ComboBox2Change));
   connect(ComboBox3->lineEdit(), &QLineEdit::textEdited, this, Guarded(&TForm1::ComboBox3Change));
   connect(ComboBox3, &QComboBox::textActivated, this, Guarded(&TForm1::ComboBox3Change));
-  connect(ComboBox4, &QComboBox::activated, this, Guarded(&TForm1::ComboBox4Change));
+  // The card selector changes fields the technician may have typed: only a pick from its list
+  // is a card choice, never leaving it or typing into it.
+  new ListPick(ComboBox4, Guarded(&TForm1::ComboBox4Change));
   for (QRadioButton* radio : AdvOfficeRadioButton) {
     // Toggled on only: clicking the button that is already selected runs nothing.
     connect(radio, &QRadioButton::toggled, this, [this](bool on) {

@@ -1,5 +1,6 @@
 // The card selector and the server fields against known adapters: run through
 // scripts/with-adapter-network, which makes a namespace with two of them.
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -104,8 +105,18 @@ class AdapterWindowTest : public QObject, protected WindowFixture {
     auto* status = form->findChild<QLabel*>(QStringLiteral("Label22"));
     QTRY_COMPARE(status->text(), QStringLiteral("Wait .."));
 
-    Cards()->setCurrentIndex(1);
-    emit Cards()->activated(1);
+    // Leaving the box, or Enter on its text, is no choice: typed fields stay.
+    Edit("Edit12")->setText(QStringLiteral("198.51.100.77"));
+    Cards()->setFocus();
+    QTest::keyClick(Cards(), Qt::Key_Return);
+    Edit("Edit9")->setFocus();
+    QTRY_VERIFY(!Cards()->hasFocus());
+    QCOMPARE(Edit("Edit12")->text(), QStringLiteral("198.51.100.77"));
+    QCOMPARE(status->text(), QStringLiteral("Wait .."));
+
+    // The arrow key on the closed box picks the next card.
+    Cards()->setFocus();
+    QTest::keyClick(Cards(), Qt::Key_Down);
     QCOMPARE(Cards()->currentText(), Items()[1]);
     QCOMPARE(Edit("Edit9")->text(), QStringLiteral("203.0.113.1"));
     QCOMPARE(Edit("Edit12")->text(), QStringLiteral("0.0.0.0"));
@@ -114,6 +125,33 @@ class AdapterWindowTest : public QObject, protected WindowFixture {
     QVERIFY(form->IdUDPServer1().Bindings().front()->Port != portBefore);  // bound afresh
     form->FormDestroy();
     QVERIFY(FileText(dir->path() / "VIDideza.ini").find("CardNr=0\r\n") != std::string::npos);
+    QVERIFY(shown.empty());
+  }
+
+  void aPickInTheOpenListIsACardChoice() {
+    Start("0");
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    Edit("Edit8")->setText(QStringLiteral("198.51.100.10"));
+    form->findChild<QTabWidget*>(QStringLiteral("PageControl1"))->setCurrentIndex(1);
+    Cards()->showPopup();
+    QAbstractItemView* list = Cards()->view();
+    QTRY_VERIFY(list->isVisible());
+    const QRect item = list->visualRect(list->model()->index(1, 0));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, item.center());
+    QTRY_VERIFY(!list->isVisible());
+    QCOMPARE(Cards()->currentText(), Items()[1]);
+    QCOMPARE(Edit("Edit9")->text(), QStringLiteral("203.0.113.1"));
+    QCOMPARE(Edit("Edit12")->text(), QStringLiteral("0.0.0.0"));
+
+    // And with the keyboard in the open list.
+    Cards()->showPopup();
+    QTRY_VERIFY(list->isVisible());
+    QTest::keyClick(list, Qt::Key_Up);
+    QTest::keyClick(list, Qt::Key_Return);
+    QTRY_VERIFY(!list->isVisible());
+    QCOMPARE(Cards()->currentText(), Items()[0]);
+    QCOMPARE(Edit("Edit9")->text(), QStringLiteral("198.51.100.1"));
     QVERIFY(shown.empty());
   }
 };

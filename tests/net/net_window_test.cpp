@@ -99,7 +99,15 @@ class NetWindowTest : public QObject, protected WindowFixture {
     StartOnNetPage();
     QTRY_COMPARE_WITH_TIMEOUT(Caption("Label22"), QStringLiteral("Unit ready"), 5000);
     std::filesystem::resize_file(unitDir / "report", 0);  // the unit appends to it
+    // The gateway typed by hand, then Tab into the card selector and a click out of it: the
+    // typed gateway stays.
+    Edit("Edit12")->setText(QString());
+    Edit("Edit12")->setFocus();
+    QTest::keyClicks(Edit("Edit12"), QStringLiteral("198.51.100.254"));
+    QTest::keyClick(Edit("Edit12"), Qt::Key_Tab);
+    QTRY_VERIFY(Find<QComboBox>(form.get(), "ComboBox4")->hasFocus());
     QTest::mouseClick(Find<QPushButton>(form.get(), "Button10"), Qt::LeftButton);
+    QCOMPARE(Edit("Edit12")->text(), QStringLiteral("198.51.100.254"));
     QVERIFY(shown.empty());
     QTRY_COMPARE_WITH_TIMEOUT(Caption("Label22"), QStringLiteral("Succesfully set"), 15000);
     QTRY_COMPARE_WITH_TIMEOUT(Caption("Label22"), QStringLiteral("Unit ready"), 5000);
