@@ -7,15 +7,22 @@
 #include "app/program_icon.h"
 #include "app/termination_signals.h"
 
-int main(int argc, char* argv[]) {
+int main(int /*argc*/, char* argv[]) {
   using namespace vidideza;
-  QApplication app(argc, argv);
+  // The program takes no arguments, so Qt's own options (-reverse, -platform...) do not act.
+  int qtArgc = 1;
+  char* qtArgv[] = {argv[0], nullptr};
+  QApplication app(qtArgc, qtArgv);
+  // Only the message boxes carry the application title: as the display name, Qt would append
+  // it to the window's own title.
   const QString title = QString::fromStdString(ApplicationTitle(
       QFileInfo(QCoreApplication::applicationFilePath()).fileName().toStdString()));
-  QApplication::setApplicationDisplayName(title);
   QApplication::setWindowIcon(ProgramIcon());
 
-  TForm1 form(std::make_unique<QtDialogs>(nullptr, title));
+  auto dialogs = std::make_unique<QtDialogs>(title);
+  QtDialogs& boxes = *dialogs;
+  TForm1 form(std::move(dialogs));
+  boxes.SetOwner(&form);
   TerminationSignals endFromOutside([&form] { form.close(); });
   form.FormCreate();
   form.show();

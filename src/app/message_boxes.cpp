@@ -6,7 +6,7 @@
 
 namespace vidideza {
 
-QtDialogs::QtDialogs(QWidget* parent, QString title) : parent_(parent), title_(std::move(title)) {}
+QtDialogs::QtDialogs(QString title) : title_(std::move(title)) {}
 
 void QtDialogs::Notice(const std::string& text) {
   QMessageBox box(QMessageBox::NoIcon, title_, FromBytes(text), QMessageBox::Ok, parent_);

@@ -20,16 +20,18 @@ class Dialogs {
   virtual void Error(const std::string& text) = 0;
 };
 
-// Modal Qt message boxes captioned with the application title.
+// Modal Qt message boxes captioned with the application title, owned by the main window once
+// it is named (they stay above it and centre on it).
 class QtDialogs final : public Dialogs {
  public:
-  QtDialogs(QWidget* parent, QString title);
+  explicit QtDialogs(QString title);
+  void SetOwner(QWidget* owner) { parent_ = owner; }
   void Notice(const std::string& text) override;
   bool Confirm(const std::string& text) override;
   void Error(const std::string& text) override;
 
  private:
-  QWidget* parent_;
+  QWidget* parent_ = nullptr;  // not owned
   QString title_;
 };
 

@@ -10,11 +10,13 @@
 #include <csignal>
 #include <filesystem>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -26,6 +28,7 @@
 #include <thread>
 
 #include "app/main_window.h"
+#include "app/message_boxes.h"
 #include "app/spin_edit.h"
 #include "app/window_fixture.h"
 #include "app/window_test_support.h"
@@ -396,6 +399,28 @@ class MainWindowTest : public QObject, protected WindowFixture {
     QCOMPARE(::tcgetattr(own.slave(), &after), 0);
     QCOMPARE(after.c_lflag, before.c_lflag);
     QCOMPARE(::cfgetospeed(&after), ::cfgetospeed(&before));
+  }
+
+  // The real message boxes: captioned "Vidideza" whatever the window's title, owned by the
+  // main window.
+  void messageBoxesAreOwnedByTheWindowAndCaptionedWithTheApplicationTitle() {
+    QWidget owner;
+    owner.setWindowTitle(QStringLiteral("QVX service tool for QVX-RS     V2.4"));
+    owner.show();
+    QtDialogs boxes(QStringLiteral("Vidideza"));
+    boxes.SetOwner(&owner);
+    QWidget* parent = nullptr;
+    QString caption;
+    QTimer::singleShot(0, [&] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      QVERIFY(box != nullptr);
+      parent = box->parentWidget();
+      caption = box->windowTitle();
+      box->button(QMessageBox::Ok)->click();
+    });
+    boxes.Error("Input/output error.");
+    QCOMPARE(parent, &owner);
+    QCOMPARE(caption, QStringLiteral("Vidideza"));
   }
 
   void spinEditKeysAndLimits() {
