@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QToolButton>
+#include <QValidator>
 #include <algorithm>
 
 #include "app/message_boxes.h"
@@ -27,6 +28,20 @@ bool IsAccepted(const QString& typed) {
   });
 }
 
+// Text that reaches the box by other ways than typing (pasted, dropped, middle-clicked) obeys
+// the same filter as typed text: refused with a beep, the box left as it was.
+class TypedTextFilter final : public QValidator {
+ public:
+  explicit TypedTextFilter(QObject* parent) : QValidator(parent) {}
+  State validate(QString& input, int& /*position*/) const override {
+    if (IsAccepted(input)) {
+      return Acceptable;
+    }
+    QApplication::beep();
+    return Invalid;
+  }
+};
+
 }  // namespace
 
 TAdvSpinEdit::TAdvSpinEdit(int minimum, int maximum, QWidget* parent)
@@ -35,6 +50,7 @@ TAdvSpinEdit::TAdvSpinEdit(int minimum, int maximum, QWidget* parent)
       maximum_(maximum),
       up_(MakeArrowButton(Qt::UpArrow, this)),
       down_(MakeArrowButton(Qt::DownArrow, this)) {
+  setValidator(new TypedTextFilter(this));
   connect(up_, &QToolButton::clicked, this, [this] { Step(1); });
   connect(down_, &QToolButton::clicked, this, [this] { Step(-1); });
 }
@@ -80,10 +96,8 @@ void TAdvSpinEdit::keyPressEvent(QKeyEvent* event) {
 
 void TAdvSpinEdit::focusOutEvent(QFocusEvent* event) {
   QLineEdit::focusOutEvent(event);
-  if (const auto number = SpinTextNumber(ToBytes(text()))) {
-    if (*number < minimum_ || *number > maximum_) {
-      setText(QString::number(std::clamp(*number, minimum_, maximum_)));
-    }
+  if (const auto corrected = SpinCorrection(ToBytes(text()), minimum_, maximum_)) {
+    setText(QString::number(*corrected));
   }
 }
 

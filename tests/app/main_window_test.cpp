@@ -11,6 +11,7 @@
 #include <filesystem>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QGroupBox>
@@ -458,6 +459,23 @@ class MainWindowTest : public QObject, protected WindowFixture {
     QCOMPARE(spin->Value(), 0);
     QTest::keyClick(spin, Qt::Key_PageUp);
     QCOMPARE(spin->text(), QStringLiteral("10"));
+
+    // Pasted text obeys the typing filter; a number of any length is pulled to a limit.
+    spin->setFocus();
+    spin->selectAll();
+    QApplication::clipboard()->setText(QStringLiteral("abc"));
+    QTest::keySequence(spin, QKeySequence::Paste);
+    QCOMPARE(spin->text(), QStringLiteral("10"));
+    QApplication::clipboard()->setText(QStringLiteral("99999999999"));
+    QTest::keySequence(spin, QKeySequence::Paste);
+    QCOMPARE(spin->text(), QStringLiteral("99999999999"));
+    Find(&built, "Edit1")->setFocus();
+    QCOMPARE(spin->text(), QStringLiteral("255"));
+    spin->setFocus();
+    spin->selectAll();
+    QTest::keyClicks(spin, QStringLiteral("-99999999999"));
+    Find(&built, "Edit1")->setFocus();
+    QCOMPARE(spin->text(), QStringLiteral("0"));
   }
 
   void oneRadioButtonIsAlwaysSelected() {

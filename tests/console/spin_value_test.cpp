@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 namespace vidideza {
 namespace {
 
@@ -31,6 +33,37 @@ TEST(SpinTextValue, WholeNumbersCountAndEverythingElseIsZero) {
   };
   for (const auto& row : rows) {
     EXPECT_EQ(SpinTextValue(row.text), row.value) << row.text;
+  }
+}
+
+}  // namespace
+}  // namespace vidideza
+
+namespace vidideza {
+namespace {
+
+TEST(SpinCorrection, PullsAnyWholeNumberOutsideTheLimitsToTheNearerOne) {
+  const struct {
+    const char* text;
+    std::optional<int> corrected;
+  } rows[] = {
+      {"0", std::nullopt},
+      {"255", std::nullopt},
+      {"256", 255},
+      {"-1", 0},
+      {"+300", 255},
+      {"2147483647", 255},
+      {"99999999999", 255},
+      {"+99999999999999999999", 255},
+      {"-99999999999", 0},
+      {"000000000000000000007", std::nullopt},  // long, but within the limits
+      {"", std::nullopt},
+      {"-", std::nullopt},
+      {"1-2", std::nullopt},
+      {"abc", std::nullopt},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(SpinCorrection(row.text, 0, 255), row.corrected) << row.text;
   }
 }
 
