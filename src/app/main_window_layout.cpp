@@ -177,6 +177,11 @@ void TForm1::BuildControls() {
     auto* radio = new QRadioButton(QLatin1String(kCodes[i]), GroupBox1);
     radio->setObjectName(QString::fromStdString(name));
     place(radio, 16, kCodeTops[i], 129, 20);
+    // Only the selected button is a Tab stop; the arrow keys move the choice within the group.
+    radio->setFocusPolicy(Qt::ClickFocus);
+    QObject::connect(radio, &QRadioButton::toggled, radio, [radio](bool on) {
+      radio->setFocusPolicy(on ? Qt::StrongFocus : Qt::ClickFocus);
+    });
     AdvOfficeRadioButton[i] = radio;
   }
   AdvOfficeRadioButton[0]->setChecked(true);

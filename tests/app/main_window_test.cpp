@@ -478,6 +478,32 @@ class MainWindowTest : public QObject, protected WindowFixture {
     QCOMPARE(spin->text(), QStringLiteral("0"));
   }
 
+  // Only the selected radio button is a Tab stop, from the start; the arrow keys move the
+  // choice, and the Tab stop with it.
+  void onlyTheSelectedRadioButtonIsATabStop() {
+    TForm1 built(std::make_unique<RecordingDialogs>(shown));
+    built.show();
+    built.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&built));
+    auto radio = [&](int i) {
+      return Find<QRadioButton>(&built,
+                                qPrintable(QStringLiteral("AdvOfficeRadioButton%1").arg(i)));
+    };
+    auto* after = Find<QPushButton>(&built, "Button8");
+    after->setFocus();
+    QTest::keyClick(after, Qt::Key_Backtab);
+    QCOMPARE(QApplication::focusWidget(), radio(1));
+    QTest::keyClick(radio(1), Qt::Key_Down);
+    QTRY_COMPARE(QApplication::focusWidget(), radio(2));
+    QVERIFY(radio(2)->isChecked());
+    QTest::keyClick(radio(2), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), after);
+    QTest::keyClick(after, Qt::Key_Backtab);
+    QCOMPARE(QApplication::focusWidget(), radio(2));
+    QTest::keyClick(radio(2), Qt::Key_Backtab);
+    QCOMPARE(QApplication::focusWidget(), Find(&built, "Memo1"));
+  }
+
   void oneRadioButtonIsAlwaysSelected() {
     TForm1 built(std::make_unique<RecordingDialogs>(shown));
     built.show();
