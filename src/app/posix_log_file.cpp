@@ -2,6 +2,7 @@
 // second writer with flock, and each errno mapped onto the file error codes the tool reports.
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -41,10 +42,21 @@ int FileErrorCode(int error) {
   throw EInOutError(FileErrorCode(error));
 }
 
+// A log whose mode bits forbid writing is refused, as the settings file is, even for root
+// (whom the system lets write it).
+UniqueFd OpenUnlessWriteProtected(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+      (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+    errno = EACCES;
+    return UniqueFd();
+  }
+  return UniqueFd(::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666));
+}
+
 class PosixLogFile final : public LogFile {
  public:
-  explicit PosixLogFile(const std::string& path)
-      : fd_(::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666)) {
+  explicit PosixLogFile(const std::string& path) : fd_(OpenUnlessWriteProtected(path)) {
     if (!fd_.valid()) {
       RaiseFileError(errno);
     }

@@ -1,5 +1,6 @@
 // Settings file access on POSIX systems. A write replaces the file through a temporary file
-// and a rename, so a crash or a full disk never leaves a cut settings file behind.
+// and a rename, so a crash or a full disk never leaves a cut settings file behind; a link is
+// followed to the file it leads to, and the file keeps its owner, group and mode.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -67,7 +68,35 @@ bool IsWriteProtected(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && (st.st_mode & kAnyWrite) == 0;
 }
 
-bool ReplaceFile(const std::string& path, std::string_view content) {
+// The file a path leads to: a settings file that is a symbolic link (into a shared folder, a
+// version-controlled set) is written where it points, and the link stays.
+std::string FileBehind(std::string path) {
+  constexpr int kMostLinks = 40;  // as the system allows
+  for (int hop = 0; hop < kMostLinks; ++hop) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
+      return path;
+    }
+    std::vector<char> target(static_cast<std::size_t>(PATH_MAX) + 1);
+    const ssize_t n = ::readlink(path.c_str(), target.data(), target.size() - 1);
+    if (n < 0) {
+      return path;
+    }
+    const std::string next(target.data(), static_cast<std::size_t>(n));
+    path = next.front() == '/' ? next : FolderOf(path) + "/" + next;
+  }
+  return path;
+}
+
+// Writes in place, for a file whose owner a replacement could not keep; not crash safe, but
+// the file stays the owner's.
+bool RewriteInPlace(const std::string& path, std::string_view content) {
+  const UniqueFd fd(::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC));
+  return fd.valid() && WriteAll(fd.get(), content) && ::fsync(fd.get()) == 0;
+}
+
+bool ReplaceFile(const std::string& linkedPath, std::string_view content) {
+  const std::string path = FileBehind(linkedPath);
   const std::string folder = FolderOf(path);
   if (IsWriteProtected(path) || IsWriteProtected(folder)) {
     return false;
@@ -85,6 +114,13 @@ bool ReplaceFile(const std::string& path, std::string_view content) {
   mode_t mode = 0666;
   if (existed) {
     mode = old.st_mode & 07777;
+    // The file keeps its owner and group; where this user cannot give them, it is written in
+    // place instead.
+    if ((old.st_uid != ::geteuid() || old.st_gid != ::getegid()) &&
+        ::fchown(fd.get(), old.st_uid, old.st_gid) != 0) {
+      ::unlink(temp.c_str());
+      return RewriteInPlace(path, content);
+    }
   } else {
     const mode_t mask = ::umask(0);
     ::umask(mask);

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "app/io_error.h"
 #include "app/traffic_log.h"
@@ -42,6 +43,24 @@ TEST(TrafficLog, FullDiskGives112KeepsWholeLinesAndWritesAgainWhenSpaceReturns) 
   }
   CheckFullDiskLog(dir.path() / "disk");
   fs::current_path(dir.path());
+}
+
+}  // namespace
+}  // namespace vidideza
+
+namespace vidideza {
+namespace {
+
+// Judged by the file's own mode bits, so that it holds for root as well.
+TEST(TrafficLog, WriteProtectedLogGives5AndIsLeftAsItWas) {
+  const CurrentTempDir dir;
+  const auto file = std::filesystem::current_path() / "Test.log";
+  WriteFileText(file, "SND: earlier\r\n");
+  ::chmod(file.c_str(), 0444);
+  TrafficLog log;
+  EXPECT_EQ(IoCode([&] { log.Open(); }), 5);
+  EXPECT_FALSE(log.IsOpen());
+  EXPECT_EQ(FileText(file), "SND: earlier\r\n");
 }
 
 }  // namespace

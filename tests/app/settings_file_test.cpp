@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "app/exception.h"
 #include "small_tmpfs.h"
@@ -83,6 +84,52 @@ TEST(Settings, FullDiskLeavesTheOldFileWhole) {
   WriteFileText(dir.path() / "disk" / "filler", std::string(64 * 1024, 'x'));
   ExpectRefused(file, before);
   fs::current_path(dir.path());
+}
+
+}  // namespace
+}  // namespace vidideza
+
+namespace vidideza {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(Settings, ASettingsFileThatIsALinkIsWrittenWhereItPointsAndStaysALink) {
+  const CurrentTempDir dir;
+  fs::create_directory(dir.path() / "shared");
+  const fs::path target = dir.path() / "shared" / "site.ini";
+  WriteFileText(target, "[Serial]\r\nCOMPort=COM2\r\n");
+  fs::create_symlink("shared/site.ini", dir.path() / "VIDideza.ini");
+  // A link to a link, as well.
+  fs::create_symlink("VIDideza.ini", dir.path() / "again.ini");
+
+  WriteSettings({"COM4", 0});
+  EXPECT_TRUE(fs::is_symlink(dir.path() / "VIDideza.ini"));
+  EXPECT_EQ(FileText(target), "[Serial]\r\nCOMPort=COM4\r\n[Network]\r\nCardNr=0\r\n");
+  // No temporary file is left in either folder.
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path() / "shared"), fs::directory_iterator()),
+            1);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 3);
+}
+
+TEST(Settings, AWriteKeepsTheFilesOwnerGroupAndMode) {
+  if (::geteuid() != 0) {
+    GTEST_SKIP() << "giving a file to another user needs root";
+  }
+  const CurrentTempDir dir;
+  const fs::path file = dir.path() / "VIDideza.ini";
+  WriteFileText(file, "[Serial]\r\nCOMPort=COM2\r\n");
+  constexpr uid_t kNobody = 65534;
+  ASSERT_EQ(::chown(file.c_str(), kNobody, kNobody), 0);
+  ASSERT_EQ(::chmod(file.c_str(), 0660), 0);
+
+  WriteSettings({"COM4", 0});
+  struct stat st {};
+  ASSERT_EQ(::stat(file.c_str(), &st), 0);
+  EXPECT_EQ(st.st_uid, kNobody);
+  EXPECT_EQ(st.st_gid, kNobody);
+  EXPECT_EQ(st.st_mode & 07777, 0660U);
+  EXPECT_EQ(FileText(file), "[Serial]\r\nCOMPort=COM4\r\n[Network]\r\nCardNr=0\r\n");
 }
 
 }  // namespace
