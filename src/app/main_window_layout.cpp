@@ -22,12 +22,15 @@ namespace {
 constexpr const char* kWindowTitle = "QVX service tool for QVX-RS     V2.4";
 constexpr int kDesignLineHeight = 13;
 
-// "MS Sans Serif", 11 pixels; where it is missing, Arial or its metric twin Liberation Sans,
-// whose widths are close to it, and fontconfig's nearest sans face after them.
+// "MS Sans Serif", 11 pixels. Where it is missing, a narrow sans face stands in: the design's
+// captions are laid out for that bitmap face, and Arial or Liberation Sans, wider at the
+// same line height, would clip them. Fontconfig's nearest sans face comes last.
 QFont DefaultFont() {
   QFont font;
   font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
-                    QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
+                    QStringLiteral("Liberation Sans Narrow"), QStringLiteral("Arial Narrow"),
+                    QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("Arial"),
+                    QStringLiteral("Liberation Sans")});
   font.setStyleHint(QFont::SansSerif);
   font.setPixelSize(11);
   return font;
@@ -55,6 +58,19 @@ template <typename Widget>
 Widget* Named(Widget* widget, const char* name) {
   widget->setObjectName(QLatin1String(name));
   return widget;
+}
+
+// The design's group frames carry their title on the top line, half a line down, with the
+// first control below it; Qt's own frame starts below the title and would run through it.
+void DrawTitleOnTheFrameLine(QGroupBox* group) {
+  const int half = QFontMetrics(group->font()).height() / 2;
+  group->setStyleSheet(QStringLiteral("QGroupBox#%1 { border: 1px solid palette(mid); "
+                                      "border-radius: 2px; margin-top: %2px; }"
+                                      "QGroupBox#%1::title { subcontrol-origin: margin; "
+                                      "subcontrol-position: top left; left: 6px; "
+                                      "padding: 0px 2px; }")
+                           .arg(group->objectName())
+                           .arg(half));
 }
 
 }  // namespace
@@ -234,6 +250,19 @@ void TForm1::BuildControls() {
   Timer1 = timer("Timer1", 10000);
   Timer2 = timer("Timer2", 1000);
   Timer3 = timer("Timer3", 20000);
+
+  // Controls under a style sheet take the application's font unless they name their own, so
+  // they are given the window's before the frames get theirs.
+  for (QGroupBox* group : {GroupBox1, GroupBox2}) {
+    for (QWidget* control : group->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+      if (!control->testAttribute(Qt::WA_SetFont)) {
+        control->setFont(font());
+      }
+    }
+  }
+  for (QGroupBox* group : {GroupBox1, GroupBox2, AdvOfficeRadioGroup1}) {
+    DrawTitleOnTheFrameLine(group);
+  }
 }
 
 void TForm1::SetTabOrder() {

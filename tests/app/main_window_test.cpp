@@ -15,6 +15,7 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -22,6 +23,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTimer>
 #include <QtTest>
@@ -480,6 +482,104 @@ class MainWindowTest : public QObject, protected WindowFixture {
 
   // Only the selected radio button is a Tab stop, from the start; the arrow keys move the
   // choice, and the Tab stop with it.
+  // On the fonts the install command installs: every caption fits the room the design gives
+  // it, and no two captions run into each other.
+  void everyCaptionFitsItsRoom() {
+    TForm1 built(std::make_unique<RecordingDialogs>(shown));
+    built.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&built));
+    // The network page polls its unit address: keep everything on this machine.
+    Find<QLineEdit>(&built, "Edit8")->setText(QStringLiteral("127.0.0.1"));
+    Find<QLineEdit>(&built, "Edit9")->setText(QStringLiteral("127.0.0.1"));
+    Find<QLineEdit>(&built, "Edit11")->setText(QStringLiteral("0"));
+    auto* page = Find<QTabWidget>(&built, "PageControl1");
+    for (int tab = 0; tab < page->count(); ++tab) {
+      page->setCurrentIndex(tab);
+      for (QWidget* w : built.findChildren<QWidget*>()) {
+        if (!w->isVisible()) {
+          continue;
+        }
+        QWidget* room = w->parentWidget();
+        const QRect box = w->geometry();
+        if (auto* label = qobject_cast<QLabel*>(w)) {
+          const int needed = label->fontMetrics().horizontalAdvance(label->text());
+          QVERIFY2(needed <= box.width(), qPrintable(label->objectName() + " is clipped"));
+          QVERIFY2(room->rect().contains(box),
+                   qPrintable(label->objectName() + " runs out of " + room->objectName() +
+                              QStringLiteral(" %1,%2 %3x%4 in %5x%6")
+                                  .arg(box.x())
+                                  .arg(box.y())
+                                  .arg(box.width())
+                                  .arg(box.height())
+                                  .arg(room->width())
+                                  .arg(room->height())));
+          for (QLabel* other : room->findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly)) {
+            const QRect text(box.topLeft(), QSize(needed, box.height()));
+            const QRect otherText(
+                other->geometry().topLeft(),
+                QSize(other->fontMetrics().horizontalAdvance(other->text()), other->height()));
+            QVERIFY2(other == label || !other->isVisible() || !text.intersects(otherText),
+                     qPrintable(label->objectName() + " runs into " + other->objectName()));
+          }
+        } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
+          if (button->text().isEmpty()) {
+            continue;
+          }
+          int needed = button->fontMetrics().horizontalAdvance(button->text().remove('&'));
+          if (qobject_cast<QRadioButton*>(button) != nullptr) {
+            needed += button->style()->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth) +
+                      button->style()->pixelMetric(QStyle::PM_RadioButtonLabelSpacing);
+          } else {
+            needed += 2 * button->style()->pixelMetric(QStyle::PM_ButtonMargin);
+          }
+          QVERIFY2(needed <= box.width(),
+                   qPrintable(button->objectName() + " is clipped: needs " +
+                              QString::number(needed) + ", has " + QString::number(box.width())));
+        }
+      }
+    }
+  }
+
+  // A group frame's top line, as drawn, runs through none of its controls.
+  void groupFramesClearTheirControls() {
+    TForm1 built(std::make_unique<RecordingDialogs>(shown));
+    built.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&built));
+    for (QGroupBox* group : built.findChildren<QGroupBox*>()) {
+      QImage drawn(group->size(), QImage::Format_RGB32);
+      drawn.fill(Qt::white);
+      group->render(&drawn, QPoint(), QRegion(), QWidget::DrawWindowBackground);
+      // The top line: the first row that is not background, near the right edge, where no
+      // title and no control are drawn.
+      const int column = group->width() - 4;
+      const QRgb background = drawn.pixel(column, group->height() / 2);
+      int line = -1;
+      for (int y = 0; y < group->height() / 2 && line < 0; ++y) {
+        if (qGray(drawn.pixel(column, y)) <
+            std::min(qGray(background), qGray(drawn.pixel(column, 0))) - 12) {
+          line = y;
+        }
+      }
+      QVERIFY2(line >= 0, qPrintable(group->objectName() + " has no top line"));
+      for (QWidget* child : group->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        // The frame's drawing leaves the fonts of its controls as they were.
+        if (auto* selector = qobject_cast<QComboBox*>(child)) {
+          QCOMPARE(selector->lineEdit()->font().pixelSize(), 27);
+        } else if (child->objectName().startsWith(QStringLiteral("Label"))) {
+          QCOMPARE(child->font(), built.font());
+        }
+        const QRect box = child->geometry();
+        QVERIFY2(
+            box.top() > line || box.bottom() < line,
+            qPrintable(group->objectName() + "'s top line runs through " + child->objectName() +
+                       QStringLiteral(" (line %1, control %2 to %3)")
+                           .arg(line)
+                           .arg(box.top())
+                           .arg(box.bottom())));
+      }
+    }
+  }
+
   void onlyTheSelectedRadioButtonIsATabStop() {
     TForm1 built(std::make_unique<RecordingDialogs>(shown));
     built.show();
