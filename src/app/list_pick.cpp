@@ -21,12 +21,16 @@ bool ChoosesInTheList(int key) {
 }  // namespace
 
 ListPick::ListPick(QComboBox* box, std::function<void()> onPick)
-    : QObject(box), box_(box), onPick_(std::move(onPick)) {
+    : QObject(box),
+      box_(box),
+      list_(box->view()),
+      listViewport_(box->view()->viewport()),
+      onPick_(std::move(onPick)) {
   // Installed after the box's own filters, so these run first and see every pick.
   box_->installEventFilter(this);
-  box_->view()->installEventFilter(this);
-  box_->view()->viewport()->installEventFilter(this);
-  connect(box_, &QComboBox::activated, this, [this] {
+  list_->installEventFilter(this);
+  listViewport_->installEventFilter(this);
+  connect(box, &QComboBox::activated, this, [this] {
     if (expected_) {
       expected_ = false;
       onPick_();
@@ -41,7 +45,7 @@ void ListPick::Expect() {
 }
 
 bool ListPick::eventFilter(QObject* watched, QEvent* event) {
-  const bool inList = watched == box_->view() || watched == box_->view()->viewport();
+  const bool inList = watched == list_ || watched == listViewport_;
   switch (event->type()) {
     // The open list takes its choosing keys as shortcut overrides, before any key press.
     case QEvent::ShortcutOverride:

@@ -23,6 +23,9 @@ for tool in Xvfb xdotool xprop; do
   command -v "$tool" >/dev/null || { echo "SKIPPED: $tool is not installed"; exit 77; }
 done
 
+# Under the leak checker, what system libraries keep is not the program's.
+export LSAN_OPTIONS="suppressions=$(cd "$(dirname "$0")" && pwd)/system_leaks.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
+
 work=$(mktemp -d)
 pids=()
 cleanup() {
