@@ -3,10 +3,14 @@
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QLabel>
+#include <QElapsedTimer>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
 #include <QTabWidget>
 #include <QTimer>
 #include <QtTest>
+#include <cstdlib>
 #include <memory>
 #include <sstream>
 
@@ -126,6 +130,26 @@ class AdapterWindowTest : public QObject, protected WindowFixture {
     form->FormDestroy();
     QVERIFY(FileText(dir->path() / "VIDideza.ini").find("CardNr=0\r\n") != std::string::npos);
     QVERIFY(shown.empty());
+  }
+
+  // Set NET interface with no unit on the network: the setup limit, 20 s, keeps its time.
+  void theSetupLimitEndsARunAfter20Seconds() {
+    Start("0");
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    Edit("Edit8")->setText(QStringLiteral("198.51.100.10"));
+    form->findChild<QTabWidget*>(QStringLiteral("PageControl1"))->setCurrentIndex(1);
+    auto* limit = form->findChild<QTimer*>(QStringLiteral("Timer3"));
+    QSignalSpy fired(limit, &QTimer::timeout);
+    QElapsedTimer clock;
+    QTest::mouseClick(form->findChild<QPushButton*>(QStringLiteral("Button10")), Qt::LeftButton);
+    clock.start();
+    QVERIFY(fired.wait(25000));
+    const qint64 elapsed = clock.elapsed();
+    qInfo("setup limit fired after %lld ms", static_cast<long long>(elapsed));
+    QVERIFY2(std::abs(elapsed - 20000) <= 50, qPrintable(QString::number(elapsed)));
+    QCOMPARE(form->findChild<QLabel*>(QStringLiteral("Label22"))->text(),
+             QStringLiteral("Timeout error"));
   }
 
   void aPickInTheOpenListIsACardChoice() {
