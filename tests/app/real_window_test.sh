@@ -37,11 +37,10 @@ trap cleanup EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 
 # Xvfb picks a free display itself and tells which.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-pids+=($!)
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-export DISPLAY=:$(head -n 1 "$work/display")
+here=$(cd "$(dirname "$0")" && pwd)
+DISPLAY=$("$here/../../scripts/start-xvfb" "$work") || fail "no virtual display"
+pids+=("$(cat "$work/xvfb.pid")")
+export DISPLAY
 unset QT_QPA_PLATFORM
 
 cd "$work"
