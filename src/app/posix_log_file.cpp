@@ -2,7 +2,6 @@
 // second writer with flock, and each errno mapped onto the file error codes the tool reports.
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -10,6 +9,7 @@
 #include "app/io_error.h"
 #include "app/log_file.h"
 #include "app/posix_fd.h"
+#include "app/posix_write_protection.h"
 
 namespace vidideza {
 
@@ -42,12 +42,9 @@ int FileErrorCode(int error) {
   throw EInOutError(FileErrorCode(error));
 }
 
-// A log whose mode bits forbid writing is refused, as the settings file is, even for root
-// (whom the system lets write it).
+// A log whose mode bits forbid writing is refused, as the settings file is, even for root.
 UniqueFd OpenUnlessWriteProtected(const std::string& path) {
-  struct stat st {};
-  if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
-      (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+  if (IsWriteProtected(path)) {
     errno = EACCES;
     return UniqueFd();
   }

@@ -12,13 +12,12 @@
 
 #include "app/ini_text.h"
 #include "app/posix_fd.h"
+#include "app/posix_write_protection.h"
 #include "app/profile.h"
 
 namespace vidideza {
 
 namespace {
-
-constexpr mode_t kAnyWrite = S_IWUSR | S_IWGRP | S_IWOTH;
 
 // The whole file; nothing when it cannot be read, "" when it does not exist.
 std::optional<std::string> ReadWholeFile(const std::string& path) {
@@ -60,12 +59,6 @@ bool WriteAll(int fd, std::string_view bytes) {
 std::string FolderOf(const std::string& path) {
   const std::size_t slash = path.rfind('/');
   return slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
-}
-
-// Write protection by the file's or folder's own mode, which holds for root as well.
-bool IsWriteProtected(const std::string& path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 && (st.st_mode & kAnyWrite) == 0;
 }
 
 // The file a path leads to: a settings file that is a symbolic link (into a shared folder, a

@@ -45,12 +45,6 @@ TEST(TrafficLog, FullDiskGives112KeepsWholeLinesAndWritesAgainWhenSpaceReturns) 
   fs::current_path(dir.path());
 }
 
-}  // namespace
-}  // namespace vidideza
-
-namespace vidideza {
-namespace {
-
 // Judged by the file's own mode bits, so that it holds for root as well.
 TEST(TrafficLog, WriteProtectedLogGives5AndIsLeftAsItWas) {
   const CurrentTempDir dir;

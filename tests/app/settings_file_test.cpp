@@ -86,14 +86,6 @@ TEST(Settings, FullDiskLeavesTheOldFileWhole) {
   fs::current_path(dir.path());
 }
 
-}  // namespace
-}  // namespace vidideza
-
-namespace vidideza {
-namespace {
-
-namespace fs = std::filesystem;
-
 TEST(Settings, ASettingsFileThatIsALinkIsWrittenWhereItPointsAndStaysALink) {
   const CurrentTempDir dir;
   fs::create_directory(dir.path() / "shared");

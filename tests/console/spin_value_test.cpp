@@ -36,12 +36,6 @@ TEST(SpinTextValue, WholeNumbersCountAndEverythingElseIsZero) {
   }
 }
 
-}  // namespace
-}  // namespace vidideza
-
-namespace vidideza {
-namespace {
-
 TEST(SpinCorrection, PullsAnyWholeNumberOutsideTheLimitsToTheNearerOne) {
   const struct {
     const char* text;

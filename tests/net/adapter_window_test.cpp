@@ -2,8 +2,8 @@
 // scripts/with-adapter-network, which makes a namespace with two of them.
 #include <QAbstractItemView>
 #include <QComboBox>
-#include <QLabel>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -41,6 +41,15 @@ class AdapterWindowTest : public QObject, protected WindowFixture {
   void Start(const std::string& cardNr) {
     WriteSettings(pty->path(), "[Network]\r\nCardNr=" + cardNr + "\r\n");
     CreateWindow();
+  }
+
+  // Started with card 0 and shown on the QVX-NET page, polling the namespace's unit address.
+  void ShowNetPage() {
+    Start("0");
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    Edit("Edit8")->setText(QStringLiteral("198.51.100.10"));
+    form->findChild<QTabWidget*>(QStringLiteral("PageControl1"))->setCurrentIndex(1);
   }
 
  private slots:
@@ -134,11 +143,7 @@ class AdapterWindowTest : public QObject, protected WindowFixture {
 
   // Set NET interface with no unit on the network: the setup limit, 20 s, keeps its time.
   void theSetupLimitEndsARunAfter20Seconds() {
-    Start("0");
-    form->show();
-    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
-    Edit("Edit8")->setText(QStringLiteral("198.51.100.10"));
-    form->findChild<QTabWidget*>(QStringLiteral("PageControl1"))->setCurrentIndex(1);
+    ShowNetPage();
     auto* limit = form->findChild<QTimer*>(QStringLiteral("Timer3"));
     QSignalSpy fired(limit, &QTimer::timeout);
     QElapsedTimer clock;
@@ -153,11 +158,7 @@ class AdapterWindowTest : public QObject, protected WindowFixture {
   }
 
   void aPickInTheOpenListIsACardChoice() {
-    Start("0");
-    form->show();
-    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
-    Edit("Edit8")->setText(QStringLiteral("198.51.100.10"));
-    form->findChild<QTabWidget*>(QStringLiteral("PageControl1"))->setCurrentIndex(1);
+    ShowNetPage();
     Cards()->showPopup();
     QAbstractItemView* list = Cards()->view();
     QTRY_VERIFY(list->isVisible());
