@@ -58,12 +58,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       break;
     case 3:
       protocol.StartSetupRun();
-      protocol.HandleSetupDatagram(answer, "203.0.113.10");
+      protocol.HandleSetupDatagram(answer, "203.0.113.10", kSetupPort);
       break;
     case 4:
       protocol.StartSetupRun();
-      protocol.HandleSetupDatagram(answer, "203.0.113.10");
-      protocol.HandleSetupDatagram(UnitPacket(kBlockRequestLast, 4), "203.0.113.10");
+      protocol.HandleSetupDatagram(answer, "203.0.113.10", kSetupPort);
+      protocol.HandleSetupDatagram(UnitPacket(kBlockRequestLast, 4), "203.0.113.10", kSetupPort);
       break;
     default:
       break;
@@ -78,7 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                std::min(length, size - at));
     at += datagram.size();
     (void)TextDatagramLine(datagram);
-    protocol.HandleSetupDatagram(datagram, sender);
+    protocol.HandleSetupDatagram(datagram, sender, kSetupPort);
     if (data[0] & 0x80) {
       protocol.Timer2Timer();
     }

@@ -360,11 +360,10 @@ void TForm1::RebindUdpServer() {
 
 void TForm1::IdUDPServer1UDPRead(std::string_view data, TIdSocketHandle& binding) {
   if (const auto line = TextDatagramLine(data)) {
-    const std::string shown = "RCV: " + std::string(*line);
-    AddToMemo(shown);
-    Log.WriteLine(shown);
+    AddToMemo("RCV: " + std::string(*line));
+    Log.WriteLine(ReceivedLogText(*line));
   }
-  Protocol.HandleSetupDatagram(data, binding.SenderIP);
+  Protocol.HandleSetupDatagram(data, binding.SenderIP, binding.SenderPort);
 }
 
 void TForm1::SetFieldColour(QLineEdit& edit, const std::optional<QColor>& colour) {

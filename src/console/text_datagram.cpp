@@ -11,4 +11,17 @@ std::optional<std::string_view> TextDatagramLine(std::string_view datagram) {
   return datagram.substr(0, datagram.size() - 1);
 }
 
+std::string ReceivedLogText(std::string_view line) {
+  constexpr std::string_view kMark = "RCV: ";
+  std::string text(kMark);
+  text.reserve(line.size() + kMark.size());
+  for (const char c : line) {
+    text += c;
+    if (c == '\n') {
+      text += kMark;
+    }
+  }
+  return text;
+}
+
 }  // namespace vidideza

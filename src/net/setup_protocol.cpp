@@ -76,34 +76,36 @@ void NetSetupProtocol::Timer3Timer() {
   SetStatus("Timeout error");
 }
 
-void NetSetupProtocol::HandleSetupDatagram(std::string_view datagram, const std::string& senderIp) {
+void NetSetupProtocol::HandleSetupDatagram(std::string_view datagram, const std::string& senderIp,
+                                           int senderPort) {
   if (ByteAt(datagram, 0) != 0x00 || ByteAt(datagram, 1) > 0x01 || ByteAt(datagram, 2) != 0x00) {
     return;
   }
   const std::uint8_t opcode = ByteAt(datagram, 3);
+  if (opcode == kPortAnswer) {
+    OnPortAnswer(datagram, senderIp);
+    return;
+  }
+  if (!SetupInProgress_ || senderPort != kSetupPort) {
+    return;
+  }
   if (opcode == kSearchAnswer) {
     OnSearchAnswer(datagram, senderIp);
-  } else if (opcode == kPortAnswer) {
-    OnPortAnswer(datagram, senderIp);
+  } else if (senderIp != ConfirmedUnitIp_) {
+    return;
   } else if (opcode == kSetupAcknowledgement) {
-    if (SetupInProgress_ && senderIp == ConfirmedUnitIp_) {
-      AppendStatus('x');
-      host_.SendToSetupPort(ConfirmedUnitIp_, ConfigurationBlock(kBlockFirst));
-    }
+    AppendStatus('x');
+    host_.SendToSetupPort(ConfirmedUnitIp_, ConfigurationBlock(kBlockFirst));
   } else if (opcode >= kBlockRequestFirst && opcode < kBlockRequestLast) {
-    if (senderIp == ConfirmedUnitIp_) {
-      AppendStatus('x');
-      host_.SendToSetupPort(ConfirmedUnitIp_,
-                            ConfigurationBlock(static_cast<std::uint8_t>(opcode + 0x11)));
-    }
+    AppendStatus('x');
+    host_.SendToSetupPort(ConfirmedUnitIp_,
+                          ConfigurationBlock(static_cast<std::uint8_t>(opcode + 0x11)));
   } else if (opcode == kBlockRequestLast) {
-    if (senderIp == ConfirmedUnitIp_) {
-      AppendStatus('R');
-      host_.SendToSetupPort(ConfirmedUnitIp_, FinishPacket());
-      SetupWritten_ = true;
-      PollTicks_ = 0;
-      host_.StartTimer(Timer::kPoll);
-    }
+    AppendStatus('R');
+    host_.SendToSetupPort(ConfirmedUnitIp_, FinishPacket());
+    SetupWritten_ = true;
+    PollTicks_ = 0;
+    host_.StartTimer(Timer::kPoll);
   }
 }
 

@@ -42,7 +42,10 @@ class NetSetupProtocol {
   void StartSetupRun();
   void Timer2Timer();
   void Timer3Timer();
-  void HandleSetupDatagram(std::string_view datagram, const std::string& senderIp);
+  // The messages that lead to a write into a unit (search answer, setup acknowledgement, block
+  // requests) count only inside a run and only from the unit's setup port: anyone on the
+  // network can forge a sender address, and a write the user did not start must never happen.
+  void HandleSetupDatagram(std::string_view datagram, const std::string& senderIp, int senderPort);
 
   int CommandPort() const { return CommandPort_; }
   bool SetupInProgress() const { return SetupInProgress_; }

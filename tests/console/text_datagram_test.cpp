@@ -28,5 +28,22 @@ TEST(TextDatagramLine, ShownDatagramsLoseTheirLastByte) {
   }
 }
 
+TEST(ReceivedLogText, EveryLogLineBeginsWithTheReceiveMark) {
+  const struct {
+    std::string line;
+    std::string logged;
+  } rows[] = {
+      {"A000A,ON,OK", "RCV: A000A,ON,OK"},  // a real unit's reply, as ever
+      {"@status\r", "RCV: @status\r"},
+      {"", "RCV: "},
+      {"A000A,OK\r\nSND: A000A,PWNED\r", "RCV: A000A,OK\r\nRCV: SND: A000A,PWNED\r"},
+      {"A000A,OK\n\n", "RCV: A000A,OK\nRCV: \nRCV: "},
+      {"A000A,\rSND: x", "RCV: A000A,\rSND: x"},  // a carriage return alone stays
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(ReceivedLogText(row.line), row.logged) << row.line;
+  }
+}
+
 }  // namespace
 }  // namespace vidideza

@@ -16,6 +16,7 @@
 #include "app/window_test_support.h"
 #include "net/address_parsing.h"
 #include "net/setup_packets.h"
+#include "net/udp_peer.h"
 #include "serial/pseudo_terminal.h"
 #include "test_temp_dir.h"
 
@@ -49,11 +50,11 @@ class NetWindowTest : public QObject, protected WindowFixture {
   QStringList MemoLines() { return vidideza::MemoLines(form.get()); }
   std::string UnitLog() { return FileText(unitDir / "unit.log"); }
 
-  void StartOnNetPage() {
+  void StartOnNetPage(const char* unitIp = kUnitIp) {
     WriteSettings(pty->path());
     CreateWindow();
     ShowWindow();
-    Edit("Edit8")->setText(QString::fromLatin1(kUnitIp));
+    Edit("Edit8")->setText(QString::fromLatin1(unitIp));
     Edit("Edit9")->setText(QString::fromLatin1(kComputerIp));
     Edit("Edit12")->setText(QStringLiteral("198.51.100.254"));
     Find<QTabWidget>(form.get(), "PageControl1")->setCurrentIndex(1);
@@ -144,6 +145,42 @@ class NetWindowTest : public QObject, protected WindowFixture {
     QTest::mouseClick(Find<QPushButton>(form.get(), "Button10"), Qt::LeftButton);
     QTRY_COMPARE_WITH_TIMEOUT(Caption("Label22"), QStringLiteral("Wait ..........."), 12000);
     QTRY_COMPARE_WITH_TIMEOUT(Caption("Label22"), QStringLiteral("Timeout error"), 3000);
+  }
+
+  // A stranger on the computer's own network (here its loopback, with the unit address typed
+  // as 127.0.0.1, so the forged sender is the typed one) sends the whole unit side of a setup
+  // from the setup port, and a text reply with a forged log line in it.
+  void strangerCanNeitherWriteTheUnitNorForgeTheLog() {
+    UdpPeer stranger(kSetupPort);
+    QCOMPARE(stranger.port(), std::uint16_t{kSetupPort});
+    StartOnNetPage("127.0.0.1");
+    std::optional<UdpPeer::Received> got;
+    for (int wait = 0; wait < 60 && !got; ++wait) {  // the window runs meanwhile
+      QTest::qWait(50);
+      got = stranger.Receive(std::chrono::milliseconds(0));
+    }
+    QVERIFY(got);
+    QCOMPARE(got->data, PortQuery());  // the tool's polling does reach the stranger
+
+    const auto packet = [](std::uint8_t opcode) { return std::string("\0\0\0", 3) + char(opcode); };
+    stranger.SendTo(10100, packet(kSearchAnswer));  // matches the MAC before any setup
+    stranger.SendTo(10100, packet(kSetupAcknowledgement));
+    for (int opcode = kBlockRequestFirst; opcode <= kBlockRequestLast; ++opcode)
+      stranger.SendTo(10100, packet(static_cast<std::uint8_t>(opcode)));
+    stranger.SendTo(10100, packet(kSearchAnswer));
+    stranger.SendTo(10100, "A000A,OK\r\nSND: A000A,PWNED\r\nRCV: x\n");
+    QTRY_COMPARE(MemoLines().size(), qsizetype{1});
+
+    QTest::qWait(1500);
+    while ((got = stranger.Receive(std::chrono::milliseconds(0)))) {
+      QCOMPARE(got->data, PortQuery());
+    }
+    QVERIFY(!Caption("Label22").contains(QLatin1Char('x')));
+    QVERIFY(!Caption("Label22").contains(QLatin1Char('R')));
+    QVERIFY(Caption("Label22").startsWith(QStringLiteral("Wait .")));
+    const std::string log = FileText(dir->path() / "Test.log");
+    QCOMPARE(log, std::string("RCV: A000A,OK\r\nRCV: SND: A000A,PWNED\r\nRCV: RCV: x\r\n"));
+    QVERIFY(shown.empty());
   }
 };
 

@@ -70,11 +70,14 @@ class SetupProtocolTest : public ::testing::Test {
     settings.UnitIp = {203, 0, 113, 10};
     settings.HostBits = 8;
   }
+  void Receive(std::string_view datagram, const std::string& sender, int port = kSetupPort) {
+    protocol.HandleSetupDatagram(datagram, sender, port);
+  }
   // Runs a setup until the unit has been found and the record is out.
   void FoundUnit() {
     protocol.StartSetupRun();
     protocol.Timer2Timer();
-    protocol.HandleSetupDatagram(SearchAnswer(settings.UnitMac), window.unitIp);
+    Receive(SearchAnswer(settings.UnitMac), window.unitIp);
     ASSERT_EQ(window.LastOpcode(), kSetupRecord);
   }
   // Everything about the protocol that a datagram could change.
@@ -102,7 +105,7 @@ TEST_F(SetupProtocolTest, PortQueryMakesUnitReady) {
   EXPECT_EQ(window.sent[0].host, "203.0.113.10");
   EXPECT_EQ(window.sent[0].data, PortQuery());
 
-  protocol.HandleSetupDatagram(PortAnswer(0x11, 0x27), "203.0.113.10");
+  Receive(PortAnswer(0x11, 0x27), "203.0.113.10");
   EXPECT_EQ(protocol.CommandPort(), 10001);
   EXPECT_EQ(window.unitIpCaption, "IP address (x.x.x.x):10001");
   EXPECT_TRUE(window.ready);
@@ -140,15 +143,15 @@ TEST_F(SetupProtocolTest, WholeSetupRunMessageByMessage) {
   EXPECT_FALSE(window.running[Timer::kPoll]);
   EXPECT_EQ(window.status, "Wait ..x");
 
-  protocol.HandleSetupDatagram(UnitPacket(kSetupAcknowledgement), "203.0.113.10");
+  Receive(UnitPacket(kSetupAcknowledgement), "203.0.113.10");
   EXPECT_EQ(window.sent.back().data, ConfigurationBlock(0xC2));
   for (std::uint8_t request = 0xB2; request <= 0xB6; ++request) {
-    protocol.HandleSetupDatagram(UnitPacket(request), "203.0.113.10");
+    Receive(UnitPacket(request), "203.0.113.10");
     EXPECT_EQ(window.sent.back().data,
               ConfigurationBlock(static_cast<std::uint8_t>(request + 0x11)));
     EXPECT_EQ(window.sent.back().host, "203.0.113.10");
   }
-  protocol.HandleSetupDatagram(UnitPacket(0xB7), "203.0.113.10");
+  Receive(UnitPacket(0xB7), "203.0.113.10");
   EXPECT_EQ(window.sent.back().data, FinishPacket());
   EXPECT_EQ(window.status, "Wait ..xxxxxxxR");
   EXPECT_TRUE(protocol.SetupWritten());
@@ -159,7 +162,7 @@ TEST_F(SetupProtocolTest, WholeSetupRunMessageByMessage) {
   EXPECT_EQ(window.sent.back().data, SearchQuery(1));
   protocol.Timer2Timer();
   protocol.Timer2Timer();
-  protocol.HandleSetupDatagram(SearchAnswer(settings.UnitMac), "203.0.113.10");
+  Receive(SearchAnswer(settings.UnitMac), "203.0.113.10");
   EXPECT_EQ(window.status, "Succesfully set");
   EXPECT_FALSE(protocol.SetupInProgress());
   EXPECT_FALSE(window.running[Timer::kSetupLimit]);
@@ -201,14 +204,14 @@ TEST_F(SetupProtocolTest, DatagramsThatMustBeIgnoredChangeNothing) {
   };
   for (const auto& row : rows) {
     const std::string before = Snapshot();
-    protocol.HandleSetupDatagram(row.datagram, row.sender);
+    Receive(row.datagram, row.sender);
     EXPECT_EQ(Snapshot(), before) << row.what;
   }
   // Every cut of a valid answer either acts as the zero-filled answer or changes nothing.
   const std::string valid = SearchAnswer(settings.UnitMac);
   for (std::size_t length = 0; length < valid.size(); ++length) {
     const std::string before = Snapshot();
-    protocol.HandleSetupDatagram(valid.substr(0, length), "203.0.113.10");
+    Receive(valid.substr(0, length), "203.0.113.10");
     EXPECT_EQ(Snapshot(), before) << "search answer cut to " << length;
   }
 }
@@ -217,25 +220,62 @@ TEST_F(SetupProtocolTest, ShortSearchAnswerComparesZerosAtMissingBytes) {
   settings.UnitMac = {0x00, 0x20, 0x4A, 0xE0, 0x00, 0x00};
   protocol.StartSetupRun();
   std::string answer = SearchAnswer(settings.UnitMac).substr(0, 28);
-  protocol.HandleSetupDatagram(answer, "203.0.113.10");
+  Receive(answer, "203.0.113.10");
   EXPECT_EQ(window.LastOpcode(), kSetupRecord);
 }
 
 TEST_F(SetupProtocolTest, LeadingZerosInTheTypedAddressNeverMatchTheSender) {
   window.unitIp = "203.000.113.010";
   protocol.StartSetupRun();
-  protocol.HandleSetupDatagram(SearchAnswer(settings.UnitMac), "203.0.113.10");
+  Receive(SearchAnswer(settings.UnitMac), "203.0.113.10");
   EXPECT_EQ(window.LastOpcode(), kAddressAnnouncement);
 }
 
-TEST_F(SetupProtocolTest, GatesOfAcknowledgementAndBlockRequests) {
+TEST_F(SetupProtocolTest, WritesHappenOnlyInsideARun) {
   FoundUnit();
   protocol.RestartUnitPoll();  // no run under way any more
-  const std::size_t sent = window.sent.size();
-  protocol.HandleSetupDatagram(UnitPacket(kSetupAcknowledgement), "203.0.113.10");
-  EXPECT_EQ(window.sent.size(), sent);  // an acknowledgement needs a run
-  protocol.HandleSetupDatagram(UnitPacket(0xB4), "203.0.113.10");
-  EXPECT_EQ(window.sent.back().data, ConfigurationBlock(0xC5));  // requests do not
+  const std::string before = Snapshot();
+  Receive(UnitPacket(kSetupAcknowledgement), "203.0.113.10");
+  for (std::uint8_t request = kBlockRequestFirst; request <= kBlockRequestLast; ++request)
+    Receive(UnitPacket(request), "203.0.113.10");
+  Receive(SearchAnswer(settings.UnitMac), "203.0.113.10");
+  EXPECT_EQ(Snapshot(), before);
+}
+
+TEST_F(SetupProtocolTest, AStrangerCannotStartAWrite) {
+  // Before any setup the MAC is all zeros, so a bare 00 00 00 F7 would match it.
+  settings.UnitMac = {};
+  protocol.RestartUnitPoll();
+  const std::string before = Snapshot();
+  Receive(UnitPacket(kSearchAnswer, 4), "203.0.113.10");
+  for (std::uint8_t request = kBlockRequestFirst; request <= kBlockRequestLast; ++request)
+    Receive(UnitPacket(request), "203.0.113.10");
+  Receive(UnitPacket(kSearchAnswer, 4), "203.0.113.10");
+  EXPECT_EQ(Snapshot(), before);
+  EXPECT_NE(window.status, "Succesfully set");
+}
+
+TEST_F(SetupProtocolTest, InsideARunOnlyTheSetupPortCounts) {
+  protocol.StartSetupRun();
+  protocol.Timer2Timer();
+  std::string before = Snapshot();
+  Receive(SearchAnswer(settings.UnitMac), "203.0.113.10", 10001);
+  EXPECT_EQ(Snapshot(), before) << "search answer from the command port";
+  Receive(SearchAnswer(settings.UnitMac), "203.0.113.10");
+  ASSERT_EQ(window.LastOpcode(), kSetupRecord);
+  for (const std::uint8_t opcode :
+       {std::uint8_t{kSetupAcknowledgement}, std::uint8_t{0xB2}, std::uint8_t{kBlockRequestLast}}) {
+    before = Snapshot();
+    Receive(UnitPacket(opcode), "203.0.113.10", 30719);
+    EXPECT_EQ(Snapshot(), before) << "opcode " << int{opcode} << " from port 30719";
+  }
+}
+
+TEST_F(SetupProtocolTest, PortAnswerComesFromAnyPort) {
+  protocol.RestartUnitPoll();
+  Receive(PortAnswer(0x74, 0x27), "203.0.113.10", 10001);
+  EXPECT_EQ(protocol.CommandPort(), 10100);
+  EXPECT_EQ(window.status, "Unit ready");
 }
 
 TEST_F(SetupProtocolTest, SecondRunDoesNotRestartTheRunningLimit) {
@@ -245,12 +285,6 @@ TEST_F(SetupProtocolTest, SecondRunDoesNotRestartTheRunningLimit) {
   EXPECT_EQ(window.starts[Timer::kSetupLimit], 1);
   EXPECT_EQ(window.starts[Timer::kPoll], 1);  // the poll timer's period runs on too
   EXPECT_EQ(window.status, "Wait .");
-}
-
-TEST_F(SetupProtocolTest, SearchAnswerOutsideARunStillActs) {
-  protocol.HandleSetupDatagram(SearchAnswer(settings.UnitMac), "203.0.113.10");
-  EXPECT_EQ(window.LastOpcode(), kSetupRecord);
-  EXPECT_EQ(protocol.ConfirmedUnitIp(), "203.0.113.10");
 }
 
 }  // namespace
