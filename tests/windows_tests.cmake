@@ -17,6 +17,7 @@ add_executable(core_tests
   console/spin_value_test.cpp
   console/text_datagram_test.cpp
   net/address_parsing_test.cpp
+  net/host_lookup_test.cpp
   net/integer_parsing_test.cpp
   net/setup_packets_test.cpp
   net/setup_protocol_test.cpp

@@ -205,11 +205,18 @@ std::string LookUpHost(const std::string& name) {
       throw EIdSocketError(kWsaHostNotFound, SocketErrorText(kWsaHostNotFound));
     }
     // A lookup that could not be finished (no name server reachable, and the like).
-    throw EIdSocketError(result == EAI_AGAIN ? 11002 : 11003, ::gai_strerror(result));
+    if (result == EAI_AGAIN) {
+      RaiseLookUpTryAgain();
+    }
+    throw EIdSocketError(11003, ::gai_strerror(result));
   }
   std::string dotted = DottedOf(reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr);
   ::freeaddrinfo(found);
   return dotted;
+}
+
+void RaiseLookUpTryAgain() {
+  throw EIdSocketError(11002, ::gai_strerror(EAI_AGAIN));
 }
 
 }  // namespace vidideza

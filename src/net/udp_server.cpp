@@ -49,14 +49,14 @@ std::optional<std::string> DottedAddressOf(const std::string& host) {
 
 }  // namespace
 
-std::string ResolveHost(const std::string& host) {
+std::string ResolveHost(const std::string& host, const HostLookup::LookUp& lookUp) {
   if (IsLocalhost(host)) {
     return "127.0.0.1";
   }
   if (auto dotted = DottedAddressOf(host)) {
     return *dotted;
   }
-  return LookUpHost(host);
+  return lookUp(host);
 }
 
 // --- listener ------------------------------------------------------------------------------
@@ -200,7 +200,8 @@ void TIdUDPServer::Deliver(std::string_view data, TIdSocketHandle& binding) {
 }
 
 void TIdUDPServer::SendDatagram(const std::string& host, int port, std::string_view data) {
-  const std::string address = ResolveHost(host);
+  const std::string address =
+      ResolveHost(host, [this](const std::string& name) { return lookups_.Resolve(name); });
   if (!Active()) {
     Activate();
   }

@@ -11,6 +11,7 @@
 
 #include "app/link_thread.h"
 #include "app/ui_dispatcher.h"
+#include "net/host_lookup.h"
 #include "net/udp_socket.h"
 
 namespace vidideza {
@@ -84,7 +85,8 @@ class TIdUDPServer {
   TIdSocketHandle& AddBinding();
 
   // Sends data as one datagram from the sending binding to host (dotted, "LOCALHOST" in any
-  // case, or a host name) at the low 16 bits of port; activates the endpoint first if needed.
+  // case, or a host name, looked up for at most a second) at the low 16 bits of port; activates
+  // the endpoint first if needed.
   void SendDatagram(const std::string& host, int port, std::string_view data);
 
  private:
@@ -97,11 +99,12 @@ class TIdUDPServer {
   UiDispatcher& ui_;
   std::vector<std::unique_ptr<TIdSocketHandle>> bindings_;
   TIdSocketHandle* sending_ = nullptr;
+  HostLookup lookups_{LookUpHost};
   std::unique_ptr<TIdUDPListenerThread> listener_;
 };
 
 // The address SendDatagram sends to: "LOCALHOST" in any case is 127.0.0.1, four parts of 0 to
-// 255 as ParseInteger reads them are the address, anything else is looked up.
-std::string ResolveHost(const std::string& host);
+// 255 as ParseInteger reads them are the address, anything else is looked up by lookUp.
+std::string ResolveHost(const std::string& host, const HostLookup::LookUp& lookUp = LookUpHost);
 
 }  // namespace vidideza

@@ -51,4 +51,8 @@ std::unique_ptr<SocketWait> CreateSocketWait();
 // "Host not found." when the lookup finds none.
 std::string LookUpHost(const std::string& name);
 
+// Raises the resolver's "try again" error, EIdSocketError 11002, for a look-up that found no
+// answer in time.
+[[noreturn]] void RaiseLookUpTryAgain();
+
 }  // namespace vidideza

@@ -247,4 +247,8 @@ std::string LookUpHost(const std::string& name) {
   return DottedOf(first);
 }
 
+void RaiseLookUpTryAgain() {
+  RaiseSocketError(WSATRY_AGAIN);
+}
+
 }  // namespace vidideza
