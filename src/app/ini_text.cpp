@@ -9,28 +9,27 @@ namespace {
 
 struct Line {
   std::string_view body;  // without its line end
-  std::string_view end;   // "\r\n", "\n" or "" for a last line without one
+  std::string_view end;   // "\r\n", "\n", "\r" or "" for a last line without one
 };
 
+// CR LF, LF and a lone CR each end a line, as editors on every system read them.
 std::vector<Line> SplitLines(std::string_view text) {
   std::vector<Line> lines;
   while (!text.empty()) {
-    const std::size_t newline = text.find('\n');
-    if (newline == std::string_view::npos) {
+    const std::size_t at = text.find_first_of("\r\n");
+    if (at == std::string_view::npos) {
       lines.push_back({text, {}});
       break;
     }
-    const bool crlf = newline > 0 && text[newline - 1] == '\r';
-    const std::size_t bodyLength = crlf ? newline - 1 : newline;
-    lines.push_back(
-        {text.substr(0, bodyLength), text.substr(bodyLength, newline + 1 - bodyLength)});
-    text.remove_prefix(newline + 1);
+    const bool crlf = text[at] == '\r' && at + 1 < text.size() && text[at + 1] == '\n';
+    const std::size_t endLength = crlf ? 2 : 1;
+    lines.push_back({text.substr(0, at), text.substr(at, endLength)});
+    text.remove_prefix(at + endLength);
   }
   return lines;
 }
 
-// Blanks around names and values do not count; neither does a carriage return left at the end
-// of a last line that has no line feed.
+// Blanks around names and values do not count.
 std::string_view Trim(std::string_view s) {
   const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
   while (!s.empty() && blank(s.front())) {
@@ -115,12 +114,9 @@ Location Find(const std::vector<Line>& lines, std::string_view section, std::str
   return where;
 }
 
-std::string_view LineEndOf(std::string_view text) {
-  const std::size_t newline = text.find('\n');
-  if (newline != std::string_view::npos && (newline == 0 || text[newline - 1] != '\r')) {
-    return "\n";
-  }
-  return "\r\n";
+// The line end the text already uses: that of its first line, CR LF when it has none.
+std::string_view LineEndOf(const std::vector<Line>& lines) {
+  return lines.empty() || lines.front().end.empty() ? "\r\n" : lines.front().end;
 }
 
 }  // namespace
@@ -145,7 +141,7 @@ std::string IniWrite(std::string_view text, std::string_view section, std::strin
                      std::string_view value) {
   const auto lines = SplitLines(text);
   const Location where = Find(lines, section, key);
-  const std::string_view eol = LineEndOf(text);
+  const std::string_view eol = LineEndOf(lines);
   std::string out;
   out.reserve(text.size() + section.size() + key.size() + value.size() + 8);
   const auto entryLine = [&](std::string_view keyName, std::string_view end) {

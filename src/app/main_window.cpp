@@ -15,6 +15,7 @@
 
 #include "app/display_text.h"
 #include "app/list_pick.h"
+#include "app/profile.h"
 #include "app/settings_file.h"
 #include "app/spin_edit.h"
 #include "console/command_head.h"
@@ -145,6 +146,7 @@ void TForm1::showEvent(QShowEvent* event) {
 // --- start-up and shutdown --------------------------------------------------------------
 
 void TForm1::FormCreate() {
+  StartFolder_ = CurrentDirectory();
   guard_.Run([this] {
     const Settings settings = ReadSettings();
     ComboBox3->setEditText(FromBytes(settings.comPort));
@@ -160,7 +162,7 @@ void TForm1::FormCreate() {
 void TForm1::FormDestroy() {
   guard_.Run([this] {
     ComPort1_->SetActive(false);
-    WriteSettings({ToBytes(ComboBox3->currentText()), CardNr});
+    WriteSettings({ToBytes(ComboBox3->currentText()), CardNr}, StartFolder_);
   });
   // Closed even after a refused settings write, so no line is lost.
   guard_.Run([this] { Log.Close(); });

@@ -131,7 +131,8 @@ class TForm1 final : public QWidget, private SetupProtocolHost {
   std::unique_ptr<TIdUDPServer> IdUDPServer1_;
   double scale_ = 1.0;
   // Program-wide state held by the window.
-  std::int32_t CardNr = 0;  // never changed while the program runs
+  std::int32_t CardNr = 0;   // never changed while the program runs
+  std::string StartFolder_;  // names the settings file even when the folder is gone by the end
   TrafficLog Log;
   SerialReplyBuffer SerialReplyBuffer_;  // lives as long as the program, across port changes
   NetUnitSettings NetUnitSettings_;

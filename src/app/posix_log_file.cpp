@@ -2,9 +2,12 @@
 // second writer with flock, and each errno mapped onto the file error codes the tool reports.
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <string>
+#include <utility>
 
 #include "app/io_error.h"
 #include "app/log_file.h"
@@ -42,27 +45,65 @@ int FileErrorCode(int error) {
   throw EInOutError(FileErrorCode(error));
 }
 
-// A log whose mode bits forbid writing is refused, as the settings file is, even for root.
-UniqueFd OpenUnlessWriteProtected(const std::string& path) {
-  if (IsWriteProtected(path)) {
-    errno = EACCES;
-    return UniqueFd();
+struct FolderAndName {
+  std::string folder;
+  std::string name;
+};
+
+FolderAndName SplitPath(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) {
+    return {".", path};
   }
-  return UniqueFd(::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666));
+  return {slash == 0 ? "/" : path.substr(0, slash), path.substr(slash + 1)};
 }
 
+// Opens the log by its name in the folder for appending. Only a regular file is a log: a FIFO,
+// a device or a folder of that name is refused without waiting on it, and a file whose mode
+// bits forbid writing is refused, as the settings file is, even for root.
+UniqueFd OpenLogIn(int folder, const std::string& name) {
+  struct stat st {};
+  if (::fstatat(folder, name.c_str(), &st, 0) == 0 &&
+      (!S_ISREG(st.st_mode) || ForbidsWriting(st.st_mode))) {
+    RaiseFileError(EACCES);
+  }
+  UniqueFd fd(::openat(folder, name.c_str(),
+                       O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666));
+  if (!fd.valid()) {
+    RaiseFileError(errno == ENXIO ? EACCES : errno);  // ENXIO: a FIFO swapped in meanwhile
+  }
+  if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+    RaiseFileError(EACCES);
+  }
+  ::fcntl(fd.get(), F_SETFL, O_APPEND);
+  if (::flock(fd.get(), LOCK_EX | LOCK_NB) == -1) {
+    RaiseFileError(errno);
+  }
+  return fd;
+}
+
+bool SameFile(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// The log is held by its folder and name, not by the open file alone: when the file is removed
+// or renamed while the program runs (by hand, by a log rotation), the next line goes into a
+// new file of the log's name, so no line is written where nobody will find it. When the
+// folder itself is gone, the write fails (code 3).
 class PosixLogFile final : public LogFile {
  public:
-  explicit PosixLogFile(const std::string& path) : fd_(OpenUnlessWriteProtected(path)) {
-    if (!fd_.valid()) {
-      RaiseFileError(errno);
+  explicit PosixLogFile(const std::string& path) {
+    FolderAndName where = SplitPath(path);
+    folder_ = UniqueFd(::open(where.folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!folder_.valid()) {
+      RaiseFileError(errno == ENOENT || errno == ENOTDIR ? ENOENT : errno);
     }
-    if (::flock(fd_.get(), LOCK_EX | LOCK_NB) == -1) {
-      RaiseFileError(errno);
-    }
+    name_ = std::move(where.name);
+    fd_ = OpenLogIn(folder_.get(), name_);
   }
 
   void Append(std::string_view bytes) override {
+    FollowTheName();
     const off_t before = ::lseek(fd_.get(), 0, SEEK_END);
     while (!bytes.empty()) {
       const ssize_t n = ::write(fd_.get(), bytes.data(), bytes.size());
@@ -82,6 +123,18 @@ class PosixLogFile final : public LogFile {
   }
 
  private:
+  void FollowTheName() {
+    struct stat named {};
+    struct stat open {};
+    if (::fstatat(folder_.get(), name_.c_str(), &named, 0) == 0 && ::fstat(fd_.get(), &open) == 0 &&
+        SameFile(named, open)) {
+      return;
+    }
+    fd_ = OpenLogIn(folder_.get(), name_);  // on failure the old file stays, unwritten
+  }
+
+  UniqueFd folder_;
+  std::string name_;
   UniqueFd fd_;
 };
 

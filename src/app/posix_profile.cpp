@@ -19,11 +19,24 @@ namespace vidideza {
 
 namespace {
 
-// The whole file; nothing when it cannot be read, "" when it does not exist.
+// Only a regular file holds settings. A FIFO, a device or a folder of that name reads as
+// empty and is never written; the open does not wait on a FIFO nor take a terminal.
+constexpr int kOpenNeverWaiting = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+
+bool IsRegularFile(int fd) {
+  struct stat st {};
+  return ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// The whole file; nothing when it cannot be read, "" when it does not exist or is not a
+// regular file.
 std::optional<std::string> ReadWholeFile(const std::string& path) {
-  const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  const UniqueFd fd(::open(path.c_str(), O_RDONLY | kOpenNeverWaiting));
   if (!fd.valid()) {
-    return errno == ENOENT ? std::optional<std::string>("") : std::nullopt;
+    return errno == ENOENT || errno == ENXIO ? std::optional<std::string>("") : std::nullopt;
+  }
+  if (!IsRegularFile(fd.get())) {
+    return "";
   }
   std::string text;
   char buffer[8192];
@@ -84,8 +97,9 @@ std::string FileBehind(std::string path) {
 // Writes in place, for a file whose owner a replacement could not keep; not crash safe, but
 // the file stays the owner's.
 bool RewriteInPlace(const std::string& path, std::string_view content) {
-  const UniqueFd fd(::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC));
-  return fd.valid() && WriteAll(fd.get(), content) && ::fsync(fd.get()) == 0;
+  const UniqueFd fd(::open(path.c_str(), O_WRONLY | kOpenNeverWaiting));
+  return fd.valid() && IsRegularFile(fd.get()) && ::ftruncate(fd.get(), 0) == 0 &&
+         WriteAll(fd.get(), content) && ::fsync(fd.get()) == 0;
 }
 
 bool ReplaceFile(const std::string& linkedPath, std::string_view content) {
@@ -96,6 +110,9 @@ bool ReplaceFile(const std::string& linkedPath, std::string_view content) {
   }
   struct stat old {};
   const bool existed = ::stat(path.c_str(), &old) == 0;
+  if (existed && !S_ISREG(old.st_mode)) {
+    return false;
+  }
   std::string temp = path + ".XXXXXX";
   std::vector<char> name(temp.begin(), temp.end());
   name.push_back('\0');
@@ -138,15 +155,18 @@ std::string CurrentDirectory() {
   std::vector<char> buffer(PATH_MAX);
   while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
     if (errno != ERANGE) {
-      return ".";
+      return "";
     }
     buffer.resize(buffer.size() * 2);
   }
   return buffer.data();
 }
 
-std::string PathInCurrentDirectory(std::string_view fileName) {
+std::string PathInCurrentDirectory(std::string_view fileName, std::string_view whenGone) {
   std::string dir = CurrentDirectory();
+  if (dir.empty()) {
+    dir = whenGone.empty() ? "." : std::string(whenGone);
+  }
   if (dir.empty() || dir.back() != '/') {
     dir += '/';
   }

@@ -6,7 +6,7 @@ namespace vidideza {
 
 bool IsWriteProtected(const std::string& path) {
   struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+  return ::stat(path.c_str(), &st) == 0 && ForbidsWriting(st.st_mode);
 }
 
 }  // namespace vidideza

@@ -9,4 +9,9 @@ namespace vidideza {
 // the system lets write anything.
 bool IsWriteProtected(const std::string& path);
 
+// Whether a file mode has no write bit.
+constexpr bool ForbidsWriting(unsigned mode) {
+  return (mode & 0222U) == 0;
+}
+
 }  // namespace vidideza

@@ -8,10 +8,12 @@ namespace vidideza {
 // The platform's file services for the settings file and the log: where the current directory
 // is, and reading and writing one value of an INI file.
 
+// The full path of the current directory; "" when it can no longer be named (removed).
 std::string CurrentDirectory();
 
-// The full path of a file in the current directory.
-std::string PathInCurrentDirectory(std::string_view fileName);
+// The full path of a file in the current directory; in whenGone (or ".") when the current
+// directory can no longer be named.
+std::string PathInCurrentDirectory(std::string_view fileName, std::string_view whenGone = "");
 
 // The value, or fallback when the file, section or key is missing. Never fails.
 std::string GetPrivateProfileString(std::string_view section, std::string_view key,

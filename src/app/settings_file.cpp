@@ -25,8 +25,8 @@ Settings ReadSettings() {
   return settings;
 }
 
-void WriteSettings(const Settings& settings) {
-  const std::string path = PathInCurrentDirectory(kSettingsFileName);
+void WriteSettings(const Settings& settings, const std::string& startFolder) {
+  const std::string path = PathInCurrentDirectory(kSettingsFileName, startFolder);
   WriteValue("Serial", "COMPort", settings.comPort, path);
   WriteValue("Network", "CardNr", std::to_string(settings.cardNr), path);
 }

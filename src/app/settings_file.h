@@ -17,6 +17,7 @@ struct Settings {
 Settings ReadSettings();
 
 // Writes COMPort, then CardNr; raises "Unable to write to <path>" when the write is refused.
-void WriteSettings(const Settings& settings);
+// The path is named in startFolder when the current directory can no longer be named.
+void WriteSettings(const Settings& settings, const std::string& startFolder = "");
 
 }  // namespace vidideza

@@ -17,7 +17,7 @@ std::string CurrentDirectory() {
   for (;;) {
     const DWORD length = ::GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());
     if (length == 0) {
-      return ".";
+      return "";
     }
     if (length < buffer.size()) {
       return std::string(buffer.data(), length);
@@ -26,8 +26,11 @@ std::string CurrentDirectory() {
   }
 }
 
-std::string PathInCurrentDirectory(std::string_view fileName) {
+std::string PathInCurrentDirectory(std::string_view fileName, std::string_view whenGone) {
   std::string dir = CurrentDirectory();
+  if (dir.empty()) {
+    dir = whenGone.empty() ? "." : std::string(whenGone);
+  }
   // A drive's root ("C:\") already ends with the separator.
   if (dir.empty() || dir.back() != '\\') {
     dir += '\\';

@@ -89,5 +89,23 @@ TEST(IniWrite, AddsMissingKeysAndSections) {
   }
 }
 
+TEST(IniText, ALoneCarriageReturnEndsALine) {
+  const std::string classicMac = "[Serial]\rCOMPort=/dev/ttyUSB0\r[Network]\rCardNr=1\r";
+  EXPECT_EQ(IniRead(classicMac, "Serial", "COMPort"), "/dev/ttyUSB0");
+  EXPECT_EQ(IniRead(classicMac, "Network", "CardNr"), "1");
+  // Rewritten in place, no key added twice, and the file keeps its line ends.
+  EXPECT_EQ(IniWrite(classicMac, "Serial", "COMPort", "COM3"),
+            "[Serial]\rCOMPort=COM3\r[Network]\rCardNr=1\r");
+  EXPECT_EQ(IniWrite(classicMac, "Network", "Speed", "9600"),
+            "[Serial]\rCOMPort=/dev/ttyUSB0\r[Network]\rCardNr=1\rSpeed=9600\r");
+  // Mixed ends are each kept; new lines take the first line's end.
+  const std::string mixed = "[Serial]\r\nCOMPort=COM2\r[Network]\nCardNr=0";
+  EXPECT_EQ(IniRead(mixed, "Serial", "COMPort"), "COM2");
+  EXPECT_EQ(IniWrite(mixed, "Network", "CardNr", "3"),
+            "[Serial]\r\nCOMPort=COM2\r[Network]\nCardNr=3\r\n");
+  EXPECT_EQ(IniWrite(mixed, "A", "x", "1"),
+            "[Serial]\r\nCOMPort=COM2\r[Network]\nCardNr=0\r\n[A]\r\nx=1\r\n");
+}
+
 }  // namespace
 }  // namespace vidideza

@@ -660,6 +660,52 @@ class MainWindowTest : public QObject, protected WindowFixture {
     QCOMPARE(FileText(dir->path() / "Test.log"), std::string("SND: A000A,ON\r\n"));
   }
 
+  // FIFOs named like the program's files: nothing waits on them, the log gives its error and
+  // the window comes up; the settings are read as empty and not written into the FIFO.
+  void fifoLogAndSettingsFileGiveTheirErrorsAndTheWindowComesUp() {
+    const auto ini = dir->path() / "VIDideza.ini";
+    QCOMPARE(::mkfifo(ini.c_str(), 0666), 0);
+    QCOMPARE(::mkfifo((dir->path() / "Test.log").c_str(), 0666), 0);
+    CreateWindow();
+    ShowWindow();
+    QCOMPARE(shown, std::vector<std::string>{"error: File access denied."});
+    QVERIFY(form->isVisible());
+    QCOMPARE(Find<QComboBox>(form.get(), "ComboBox3")->currentText(), QStringLiteral("COM1"));
+    shown.clear();
+    form->close();
+    form->FormDestroy();
+    // The log that never opened cannot be closed either.
+    QCOMPARE(shown, (std::vector<std::string>{"error: Unable to write to " + ini.string() + ".",
+                                              "error: I/O error 103."}));
+    QVERIFY(std::filesystem::is_fifo(ini));
+  }
+
+  // The log removed while the program runs is made again, with no line lost; once the whole
+  // folder is gone the log says so, and the shutdown names the settings file where it was.
+  void removedLogIsMadeAgainAndARemovedFolderIsNamed() {
+    const auto site = dir->path() / "site";
+    std::filesystem::create_directory(site);
+    std::filesystem::current_path(site);
+    Start();
+    QTRY_VERIFY(form->ComPort1().Active());
+    auto* send = Find<QPushButton>(form.get(), "Button1");
+    QTest::mouseClick(send, Qt::LeftButton);
+    std::filesystem::remove(site / "Test.log");
+    QTest::mouseClick(Find<QPushButton>(form.get(), "Button3"), Qt::LeftButton);
+    QCOMPARE(FileText(site / "Test.log"), std::string("SND: A000A,OF\r\n"));
+    QVERIFY(shown.empty());
+
+    std::filesystem::remove_all(site);
+    QTest::mouseClick(send, Qt::LeftButton);
+    QCOMPARE(shown, std::vector<std::string>{"error: Invalid filename."});
+    shown.clear();
+    form->close();
+    form->FormDestroy();
+    QCOMPARE(shown, std::vector<std::string>{"error: Unable to write to " +
+                                             (site / "VIDideza.ini").string() + "."});
+    std::filesystem::current_path(dir->path());
+  }
+
   // The program itself, ended from outside: it shuts down as by the close box.
   void programEndedBySignalStillWritesItsFiles_data() {
     QTest::addColumn<int>("signal");

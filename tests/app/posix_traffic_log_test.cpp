@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
+
 #include <sys/stat.h>
+#include <unistd.h>
+#include <functional>
 
 #include "app/io_error.h"
 #include "app/traffic_log.h"
@@ -55,6 +58,82 @@ TEST(TrafficLog, WriteProtectedLogGives5AndIsLeftAsItWas) {
   EXPECT_EQ(IoCode([&] { log.Open(); }), 5);
   EXPECT_FALSE(log.IsOpen());
   EXPECT_EQ(FileText(file), "SND: earlier\r\n");
+}
+
+// A FIFO would hold the open until someone reads it: start-up must never wait on one.
+TEST(TrafficLog, ALogThatIsNotARegularFileGives5AndIsNotWaitedOn) {
+  const CurrentTempDir dir;
+  const auto file = fs::current_path() / "Test.log";
+  const struct {
+    const char* what;
+    std::function<void()> make;
+  } rows[] = {
+      {"FIFO", [&] { ASSERT_EQ(::mkfifo(file.c_str(), 0666), 0); }},
+      {"link to a FIFO",
+       [&] {
+         ASSERT_EQ(::mkfifo((dir.path() / "pipe").c_str(), 0666), 0);
+         fs::create_symlink(dir.path() / "pipe", file);
+       }},
+      {"link to a device", [&] { fs::create_symlink("/dev/null", file); }},
+  };
+  for (const auto& row : rows) {
+    row.make();
+    TrafficLog log;
+    EXPECT_EQ(IoCode([&] { log.Open(); }), 5) << row.what;
+    EXPECT_FALSE(log.IsOpen()) << row.what;
+    EXPECT_TRUE(fs::is_fifo(file) || fs::is_character_file(file)) << row.what;
+    fs::remove(file);
+    fs::remove(dir.path() / "pipe");
+  }
+}
+
+TEST(TrafficLog, ARemovedOrReplacedLogIsCreatedAgainAndNoLineIsLost) {
+  const CurrentTempDir dir;
+  const auto file = fs::current_path() / "Test.log";
+  TrafficLog log;
+  log.Open();
+  std::string expected;
+  for (int i = 0; i < 100; ++i) {
+    if (i % 10 == 5) {
+      fs::remove(file);
+      expected.clear();
+    }
+    const std::string line = "RCV: line " + std::to_string(i);
+    log.WriteLine(line);
+    expected += line + "\r\n";
+  }
+  EXPECT_EQ(FileText(file), expected);  // the ten lines since the last removal
+
+  // Renamed away (a log rotation): the old file keeps its lines, the next goes into a new one.
+  fs::rename(file, fs::current_path() / "Test.log.1");
+  log.WriteLine("SND: after rotation");
+  EXPECT_EQ(FileText(fs::current_path() / "Test.log.1"), expected);
+  EXPECT_EQ(FileText(file), "SND: after rotation\r\n");
+
+  // A FIFO put in its place is refused, not waited on; once it is gone the log goes on.
+  fs::remove(file);
+  ASSERT_EQ(::mkfifo(file.c_str(), 0666), 0);
+  EXPECT_EQ(IoCode([&] { log.WriteLine("SND: refused"); }), 5);
+  fs::remove(file);
+  log.WriteLine("SND: again");
+  EXPECT_EQ(FileText(file), "SND: again\r\n");
+}
+
+TEST(TrafficLog, AFolderRemovedWhileRunningGives3AndARenamedOneKeepsTheLog) {
+  const CurrentTempDir dir;
+  fs::create_directory(dir.path() / "site");
+  fs::current_path(dir.path() / "site");
+  TrafficLog log;
+  log.Open();
+  log.WriteLine("SND: one");
+  fs::rename(dir.path() / "site", dir.path() / "site-old");
+  log.WriteLine("SND: two");
+  EXPECT_EQ(FileText(dir.path() / "site-old" / "Test.log"), "SND: one\r\nSND: two\r\n");
+
+  fs::remove_all(dir.path() / "site-old");
+  EXPECT_EQ(IoCode([&] { log.WriteLine("SND: three"); }), 3);
+  EXPECT_TRUE(log.IsOpen());
+  fs::current_path(dir.path());
 }
 
 }  // namespace

@@ -124,5 +124,36 @@ TEST(Settings, AWriteKeepsTheFilesOwnerGroupAndMode) {
   EXPECT_EQ(FileText(file), "[Serial]\r\nCOMPort=COM4\r\n[Network]\r\nCardNr=0\r\n");
 }
 
+TEST(Settings, ASettingsFileThatIsNotARegularFileReadsEmptyAndIsNotWritten) {
+  const CurrentTempDir dir;
+  const fs::path file = dir.path() / "VIDideza.ini";
+  ASSERT_EQ(::mkfifo(file.c_str(), 0666), 0);
+  const Settings read = ReadSettings();  // no reader waits on the FIFO
+  EXPECT_EQ(read.comPort, "COM1");
+  EXPECT_EQ(read.cardNr, 0);
+  try {
+    WriteSettings({"COM5", 1});
+    ADD_FAILURE() << "write was not refused";
+  } catch (const Exception& e) {
+    EXPECT_EQ(std::string(e.message()), "Unable to write to " + file.string());
+  }
+  EXPECT_TRUE(fs::is_fifo(file));
+}
+
+TEST(Settings, AFolderGoneByShutdownIsNamedAsItWasAtStartUp) {
+  const CurrentTempDir dir;
+  fs::create_directory(dir.path() / "site");
+  fs::current_path(dir.path() / "site");
+  const std::string startFolder = fs::current_path().string();
+  fs::remove(dir.path() / "site");
+  try {
+    WriteSettings({"COM5", 1}, startFolder);
+    ADD_FAILURE() << "write was not refused";
+  } catch (const Exception& e) {
+    EXPECT_EQ(std::string(e.message()), "Unable to write to " + startFolder + "/VIDideza.ini");
+  }
+  fs::current_path(dir.path());
+}
+
 }  // namespace
 }  // namespace vidideza
