@@ -23,10 +23,21 @@ int main(int /*argc*/, char* argv[]) {
   QtDialogs& boxes = *dialogs;
   TForm1 form(std::move(dialogs));
   boxes.SetOwner(&form);
-  TerminationSignals endFromOutside([&form] { form.close(); });
+  // Ended from outside, the program shuts down as by the close box, but no box waits for an
+  // answer any more: what is open is dismissed, what comes is written to standard error.
+  bool endedFromOutside = false;
+  TerminationSignals endFromOutside([&] {
+    endedFromOutside = true;
+    boxes.EndWithoutWaiting();
+    form.close();
+    QCoreApplication::quit();  // whatever event loop runs, the main one included
+  });
   form.FormCreate();
-  form.show();
-  const int exitCode = QApplication::exec();
+  int exitCode = 0;
+  if (!endedFromOutside) {  // a signal during a box at start-up ends the program there
+    form.show();
+    exitCode = QApplication::exec();
+  }
   form.hide();
   form.FormDestroy();
   return exitCode;

@@ -2,15 +2,46 @@
 
 #include <QMessageBox>
 #include <QPushButton>
+#include <iostream>
 #include <utility>
 
 namespace vidideza {
 
-QtDialogs::QtDialogs(QString title) : title_(std::move(title)) {}
+QtDialogs::QtDialogs(QString title, std::ostream* log)
+    : title_(std::move(title)), log_(log != nullptr ? log : &std::cerr) {}
+
+bool QtDialogs::Show(QMessageBox& box) {
+  if (ending_) {
+    return false;
+  }
+  open_.emplace_back(&box);
+  box.exec();
+  open_.pop_back();
+  return !ending_ || box.clickedButton() != nullptr;  // dismissed by the end: not answered
+}
+
+void QtDialogs::Log(const char* kind, const std::string& text, const char* outcome) {
+  *log_ << title_.toStdString() << ": " << kind << ": " << text;
+  if (outcome != nullptr) {
+    *log_ << " (" << outcome << ")";
+  }
+  *log_ << std::endl;
+}
+
+void QtDialogs::EndWithoutWaiting() {
+  ending_ = true;
+  for (const QPointer<QMessageBox>& box : open_) {
+    if (box) {
+      box->done(QMessageBox::Cancel);  // no button clicked: dismissed
+    }
+  }
+}
 
 void QtDialogs::Notice(const std::string& text) {
   QMessageBox box(QMessageBox::NoIcon, title_, FromBytes(text), QMessageBox::Ok, parent_);
-  box.exec();
+  if (!Show(box)) {
+    Log("notice", text);
+  }
 }
 
 bool QtDialogs::Confirm(const std::string& text) {
@@ -18,13 +49,18 @@ bool QtDialogs::Confirm(const std::string& text) {
   QPushButton* yes = box.addButton(QStringLiteral("&Yes"), QMessageBox::YesRole);
   box.addButton(QStringLiteral("&No"), QMessageBox::NoRole);
   box.setDefaultButton(yes);
-  box.exec();
+  if (!Show(box)) {
+    Log("question", text, "No");
+    return false;
+  }
   return box.clickedButton() == yes;
 }
 
 void QtDialogs::Error(const std::string& text) {
   QMessageBox box(QMessageBox::Critical, title_, FromBytes(text), QMessageBox::Ok, parent_);
-  box.exec();
+  if (!Show(box)) {
+    Log("error", text);
+  }
 }
 
 QString FromBytes(const std::string& bytes) {

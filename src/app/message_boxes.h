@@ -1,8 +1,12 @@
 #pragma once
 
+#include <QPointer>
 #include <QString>
+#include <iosfwd>
 #include <string>
+#include <vector>
 
+class QMessageBox;
 class QWidget;
 
 namespace vidideza {
@@ -24,15 +28,28 @@ class Dialogs {
 // it is named (they stay above it and centre on it).
 class QtDialogs final : public Dialogs {
  public:
-  explicit QtDialogs(QString title);
+  // Boxes that cannot wait for a person any more are written to log (standard error).
+  explicit QtDialogs(QString title, std::ostream* log = nullptr);
   void SetOwner(QWidget* owner) { parent_ = owner; }
   void Notice(const std::string& text) override;
   bool Confirm(const std::string& text) override;
   void Error(const std::string& text) override;
 
+  // The program is being ended from outside: every open box ends as if dismissed ("No" for a
+  // confirmation), and every later box goes to the log at once instead of waiting.
+  void EndWithoutWaiting();
+  bool Ending() const { return ending_; }
+
  private:
+  // Runs the box unless the program is ending; false when no one answered it.
+  bool Show(QMessageBox& box);
+  void Log(const char* kind, const std::string& text, const char* outcome = nullptr);
+
   QWidget* parent_ = nullptr;  // not owned
   QString title_;
+  std::ostream* log_;
+  bool ending_ = false;
+  std::vector<QPointer<QMessageBox>> open_;  // innermost last; a box nests in a box's loop
 };
 
 // Byte text of the system to Qt text and back: one character per byte (Latin-1); a character

@@ -27,12 +27,15 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QtTest>
+#include <fstream>
 #include <memory>
+#include <sstream>
 #include <thread>
 
 #include "app/main_window.h"
 #include "app/message_boxes.h"
 #include "app/spin_edit.h"
+#include "app/termination_signals.h"
 #include "app/window_fixture.h"
 #include "app/window_test_support.h"
 #include "recording_dialogs.h"
@@ -706,6 +709,46 @@ class MainWindowTest : public QObject, protected WindowFixture {
     std::filesystem::current_path(dir->path());
   }
 
+  // A termination signal while a confirmation box is open: the box ends as if answered "No",
+  // so nothing is sent, and a box that comes after it is written out instead of waiting.
+  void terminationSignalDismissesAnOpenBoxAndLaterOnesDoNotWait() {
+    WriteSettings(pty->path());
+    std::ostringstream log;
+    auto dialogs = std::make_unique<QtDialogs>(QStringLiteral("Window_tests"), &log);
+    QtDialogs& boxes = *dialogs;
+    form = std::make_unique<TForm1>(std::move(dialogs));
+    boxes.SetOwner(form.get());
+    form->FormCreate();
+    ShowWindow();
+    QTRY_VERIFY(form->ComPort1().Active());
+    int requests = 0;
+    TerminationSignals endFromOutside([&] {
+      ++requests;
+      boxes.EndWithoutWaiting();
+      form->close();
+    });
+    QTimer::singleShot(300, [] { ::raise(SIGTERM); });  // while the box waits for an answer
+    const auto start = std::chrono::steady_clock::now();
+    QTest::mouseClick(Find<QPushButton>(form.get(), "Button9"), Qt::LeftButton);
+    QVERIFY(std::chrono::steady_clock::now() - start < std::chrono::seconds(5));
+    QCOMPARE(requests, 1);
+    QVERIFY(!form->isVisible());
+    QCOMPARE(pty->Receive(1, std::chrono::milliseconds(300)), std::string());
+    QCOMPARE(
+        log.str(),
+        std::string("Window_tests: question: Do you want to set control unit parameters ? (No)\n"));
+
+    // A burst of signals is one request, and a box after it goes to the log at once.
+    for (int i = 0; i < 2000; ++i)
+      ::raise(SIGHUP);
+    QTRY_COMPARE(requests, 2);
+    QTest::qWait(100);
+    QCOMPARE(requests, 2);
+    boxes.Error("Unable to write to /site/VIDideza.ini.");
+    QVERIFY(log.str().find("Window_tests: error: Unable to write to /site/VIDideza.ini.\n") !=
+            std::string::npos);
+  }
+
   // The program itself, ended from outside: it shuts down as by the close box.
   void programEndedBySignalStillWritesItsFiles_data() {
     QTest::addColumn<int>("signal");
@@ -719,15 +762,65 @@ class MainWindowTest : public QObject, protected WindowFixture {
     WriteFileText(dir->path() / "VIDideza.ini",
                   foreign + "[Serial]\r\nCOMPort=" + pty->path() + "\r\n");
     WriteFileText(dir->path() / "Test.log", "SND: earlier run\r\n");
-    pty->ReleaseSlave();
     QProcess program;
+    StartProgram(program);
+    WaitUntilTheSerialLineIsSet();
+    ::kill(static_cast<pid_t>(program.processId()), signal);
+    QVERIFY(program.waitForFinished(10000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(FileText(dir->path() / "VIDideza.ini"),
+             foreign + "[Serial]\r\nCOMPort=" + pty->path() + "\r\n[Network]\r\nCardNr=0\r\n");
+    QCOMPARE(FileText(dir->path() / "Test.log"), std::string("SND: earlier run\r\n"));
+  }
+
+  void programEndsUnderABurstOfSignals() {
+    WriteSettings(pty->path());
+    QProcess program;
+    StartProgram(program);
+    WaitUntilTheSerialLineIsSet();
+    const auto pid = static_cast<pid_t>(program.processId());
+    for (int i = 0; i < 20000 && ::kill(pid, SIGHUP) == 0; ++i) {
+    }
+    QVERIFY(program.waitForFinished(15000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(FileText(dir->path() / "VIDideza.ini"),
+             "[Serial]\r\nCOMPort=" + pty->path() + "\r\n[Network]\r\nCardNr=0\r\n");
+  }
+
+  // An error box at start-up (the log is a FIFO) and SIGTERM: the box does not wait for a
+  // click, the program ends with its settings written, and the boxes go to standard error.
+  void programWithAnErrorBoxOpenAtStartUpEndsOnSignal() {
+    WriteSettings(pty->path());
+    QCOMPARE(::mkfifo((dir->path() / "Test.log").c_str(), 0666), 0);
+    QProcess program;
+    StartProgram(program);
+    const auto pid = static_cast<pid_t>(program.processId());
+    QTRY_VERIFY_WITH_TIMEOUT(Catches(pid, SIGTERM), 10000);
+    QTest::qWait(500);  // the box is up by now, or the request is waiting for its loop
+    ::kill(pid, SIGTERM);
+    QVERIFY(program.waitForFinished(10000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    const QString errors = QString::fromLatin1(program.readAllStandardError());
+    QVERIFY2(errors.contains(QStringLiteral("Vidideza: error: File access denied.\n")),
+             qPrintable(errors));
+    QVERIFY2(errors.contains(QStringLiteral("Vidideza: error: I/O error 103.\n")),
+             qPrintable(errors));
+    QCOMPARE(FileText(dir->path() / "VIDideza.ini"),
+             "[Serial]\r\nCOMPort=" + pty->path() + "\r\n[Network]\r\nCardNr=0\r\n");
+  }
+
+ private:
+  void StartProgram(QProcess& program) {
+    pty->ReleaseSlave();
     program.setWorkingDirectory(QString::fromStdString(dir->path().string()));
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     program.setProcessEnvironment(env);
     program.start(QStringLiteral(VIDIDEZA_PROGRAM), {});
     QVERIFY(program.waitForStarted());
-    // Started when it has taken the serial line to 9600 baud.
+  }
+  // Started when it has taken the serial line to 9600 baud, two stop bits.
+  void WaitUntilTheSerialLineIsSet() {
     QTRY_VERIFY_WITH_TIMEOUT(
         [&] {
           termios t{};
@@ -735,12 +828,18 @@ class MainWindowTest : public QObject, protected WindowFixture {
                  (t.c_cflag & CSTOPB) != 0;
         }(),
         10000);
-    ::kill(static_cast<pid_t>(program.processId()), signal);
-    QVERIFY(program.waitForFinished(10000));
-    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(FileText(dir->path() / "VIDideza.ini"),
-             foreign + "[Serial]\r\nCOMPort=" + pty->path() + "\r\n[Network]\r\nCardNr=0\r\n");
-    QCOMPARE(FileText(dir->path() / "Test.log"), std::string("SND: earlier run\r\n"));
+  }
+  // Whether the process has a handler for the signal (the SigCgt mask of its status).
+  static bool Catches(pid_t pid, int signal) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(status, line)) {
+      if (line.rfind("SigCgt:", 0) == 0) {
+        const unsigned long long mask = std::stoull(line.substr(7), nullptr, 16);
+        return ((mask >> (signal - 1)) & 1ULL) != 0;
+      }
+    }
+    return false;
   }
 };
 
