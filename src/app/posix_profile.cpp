@@ -89,7 +89,7 @@ std::string FileBehind(std::string path) {
       return path;
     }
     const std::string next(target.data(), static_cast<std::size_t>(n));
-    path = next.front() == '/' ? next : FolderOf(path) + "/" + next;
+    path = next.front() == '/' ? next : FolderOf(path).append("/").append(next);
   }
   return path;
 }
