@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/error_box_text.h"
-#include "app/ui_dispatcher.h"
+#include "base/ui_dispatcher.h"
 
 namespace vidideza {
 

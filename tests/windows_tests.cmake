@@ -9,7 +9,7 @@ add_executable(core_tests
   app/ini_text_test.cpp
   app/settings_values_test.cpp
   app/traffic_log_test.cpp
-  app/ui_dispatcher_test.cpp
+  base/ui_dispatcher_test.cpp
   app/win32_settings_file_test.cpp
   app/win32_traffic_log_test.cpp
   console/command_head_test.cpp

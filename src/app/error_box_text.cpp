@@ -2,7 +2,7 @@
 
 #include <cctype>
 
-#include "app/exception.h"
+#include "base/exception.h"
 
 namespace vidideza {
 

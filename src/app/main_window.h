@@ -9,7 +9,7 @@
 #include "app/handler_guard.h"
 #include "app/message_boxes.h"
 #include "app/traffic_log.h"
-#include "app/ui_dispatcher.h"
+#include "base/ui_dispatcher.h"
 #include "console/reply_buffer.h"
 #include "net/net_unit_settings.h"
 #include "net/setup_protocol.h"

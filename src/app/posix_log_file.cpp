@@ -11,7 +11,7 @@
 
 #include "app/io_error.h"
 #include "app/log_file.h"
-#include "app/posix_fd.h"
+#include "base/posix_fd.h"
 #include "app/posix_write_protection.h"
 
 namespace vidideza {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "app/ini_text.h"
-#include "app/posix_fd.h"
+#include "base/posix_fd.h"
 #include "app/posix_write_protection.h"
 #include "app/profile.h"
 

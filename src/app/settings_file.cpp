@@ -1,6 +1,6 @@
 #include "app/settings_file.h"
 
-#include "app/exception.h"
+#include "base/exception.h"
 #include "app/profile.h"
 #include "net/integer_parsing.h"
 

@@ -4,7 +4,7 @@
 #include <functional>
 
 #ifndef _WIN32
-#include "app/posix_fd.h"
+#include "base/posix_fd.h"
 #endif
 
 class QSocketNotifier;

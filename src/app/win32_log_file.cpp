@@ -4,7 +4,7 @@
 
 #include "app/io_error.h"
 #include "app/log_file.h"
-#include "app/win32_handle.h"
+#include "base/win32_handle.h"
 
 namespace vidideza {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/exception.h"
+#include "base/exception.h"
 
 namespace vidideza {
 

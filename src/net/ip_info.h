@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/exception.h"
+#include "base/exception.h"
 #include "net/ip_helper.h"
 
 namespace vidideza {

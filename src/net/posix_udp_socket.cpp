@@ -10,7 +10,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "app/posix_fd.h"
+#include "base/posix_fd.h"
 #include "net/socket_errors.h"
 #include "net/udp_socket.h"
 

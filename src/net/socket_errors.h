@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/exception.h"
+#include "base/exception.h"
 
 namespace vidideza {
 

@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/link_thread.h"
-#include "app/ui_dispatcher.h"
+#include "base/link_thread.h"
+#include "base/ui_dispatcher.h"
 #include "net/host_lookup.h"
 #include "net/udp_socket.h"
 

@@ -2,7 +2,7 @@
 #include <iphlpapi.h>
 #include <winsock2.h>
 
-#include "app/win32_error_text.h"
+#include "base/win32_error_text.h"
 #include "net/ip_helper.h"
 #include "net/ip_info.h"
 #include "net/win32_adapter_records.h"

@@ -5,8 +5,8 @@
 
 #include <cstring>
 
-#include "app/win32_error_text.h"
-#include "app/win32_handle.h"
+#include "base/win32_error_text.h"
+#include "base/win32_handle.h"
 #include "net/socket_errors.h"
 #include "net/udp_socket.h"
 

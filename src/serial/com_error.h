@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/exception.h"
+#include "base/exception.h"
 
 namespace vidideza {
 

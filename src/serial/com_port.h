@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "app/ui_dispatcher.h"
+#include "base/ui_dispatcher.h"
 #include "serial/com_error.h"
 #include "serial/com_settings.h"
 #include "serial/serial_device.h"

@@ -8,8 +8,8 @@
 #include <optional>
 #include <string>
 
-#include "app/link_thread.h"
-#include "app/ui_dispatcher.h"
+#include "base/link_thread.h"
+#include "base/ui_dispatcher.h"
 #include "serial/com_error.h"
 #include "serial/serial_device.h"
 

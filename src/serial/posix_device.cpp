@@ -19,7 +19,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/posix_fd.h"
+#include "base/posix_fd.h"
 #include "serial/com_error.h"
 #include "serial/posix_device_admission.h"
 #include "serial/posix_device_holders.h"

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <utility>
 
-#include "app/win32_error_text.h"
-#include "app/win32_handle.h"
+#include "base/win32_error_text.h"
+#include "base/win32_handle.h"
 #include "serial/com_error.h"
 #include "serial/serial_device.h"
 #include "serial/win32_device_path.h"

@@ -4,7 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/exception.h"
+#include "base/exception.h"
 #include "small_tmpfs.h"
 #include "test_temp_dir.h"
 

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <string>
 
-#include "app/exception.h"
+#include "base/exception.h"
 #include "app/settings_file.h"
 #include "test_temp_dir.h"
 

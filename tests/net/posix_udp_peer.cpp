@@ -3,7 +3,7 @@
 #include <poll.h>
 #include <sys/socket.h>
 
-#include "app/posix_fd.h"
+#include "base/posix_fd.h"
 #include "udp_peer.h"
 
 namespace vidideza {

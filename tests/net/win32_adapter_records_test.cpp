@@ -6,7 +6,7 @@
 #include <cstring>
 #include <sstream>
 
-#include "app/win32_error_text.h"
+#include "base/win32_error_text.h"
 #include "net/ip_info.h"
 
 namespace vidideza {

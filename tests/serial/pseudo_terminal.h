@@ -8,7 +8,7 @@
 #include <chrono>
 #include <string>
 
-#include "app/posix_fd.h"
+#include "base/posix_fd.h"
 
 namespace vidideza {
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <thread>
 
-#include "app/win32_error_text.h"
+#include "base/win32_error_text.h"
 #include "serial/com_port.h"
 #include "serial_test_support.h"
 #include "test_ui_loop.h"

@@ -1,4 +1,4 @@
-#include "app/ui_dispatcher.h"
+#include "base/ui_dispatcher.h"
 
 #include <utility>
 

@@ -1,4 +1,4 @@
-#include "app/link_thread.h"
+#include "base/link_thread.h"
 
 #include <utility>
 

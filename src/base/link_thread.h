@@ -4,7 +4,7 @@
 #include <functional>
 #include <thread>
 
-#include "app/ui_dispatcher.h"
+#include "base/ui_dispatcher.h"
 
 namespace vidideza {
 

@@ -1,4 +1,4 @@
-#include "app/win32_error_text.h"
+#include "base/win32_error_text.h"
 
 #include <windows.h>
 

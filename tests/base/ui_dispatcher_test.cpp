@@ -1,4 +1,4 @@
-#include "app/ui_dispatcher.h"
+#include "base/ui_dispatcher.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <chrono>
 #include <thread>
 
-#include "app/link_thread.h"
+#include "base/link_thread.h"
 #include "test_ui_loop.h"
 
 namespace vidideza {

@@ -1,4 +1,4 @@
-#include "app/posix_fd.h"
+#include "base/posix_fd.h"
 
 #include <sys/eventfd.h>
 
