@@ -31,8 +31,8 @@
 #include <vector>
 
 #include "app/error_box_text.h"
-#include "app/main_window.h"
-#include "app/program_icon.h"
+#include "app/qt/qt_form1.h"
+#include "app/qt/program_icon.h"
 
 namespace fs = std::filesystem;
 using namespace vidideza;
@@ -87,8 +87,8 @@ int StartupChild(int argc, char* argv[], bool million) {
   QApplication app(argc, argv);
   QApplication::setApplicationDisplayName(QStringLiteral("Vidideza"));
   QApplication::setWindowIcon(ProgramIcon());
-  TForm1 form(std::make_unique<Dialogs>());
-  form.FormCreate();
+  TQtForm1 form(std::make_unique<Dialogs>());
+  form.Form().FormCreate();
   form.show();
   if (!QTest::qWaitForWindowExposed(&form, 5000))
     return 1;
@@ -98,7 +98,7 @@ int StartupChild(int argc, char* argv[], bool million) {
     return 0;
 
   auto* memo = form.findChild<QPlainTextEdit*>(QStringLiteral("Memo1"));
-  while (!form.ComPort1().Active())
+  while (!form.Form().ComPort1().Active())
     RunFor(std::chrono::milliseconds(10));
   constexpr int kLines = 1000000;
   const auto start = Clock::now();
@@ -134,10 +134,10 @@ struct UdpFigures {
 };
 
 // Sends text replies at rate per second for the span and counts what the window showed.
-UdpFigures UdpRun(TForm1& form, int rate, std::chrono::seconds span) {
+UdpFigures UdpRun(TQtForm1& form, int rate, std::chrono::seconds span) {
   auto* memo = form.findChild<QPlainTextEdit*>(QStringLiteral("Memo1"));
   memo->clear();
-  const int port = form.IdUDPServer1().Bindings().front()->Port;
+  const int port = form.Form().IdUDPServer1().Bindings().front()->Port;
   std::atomic<bool> done{false};
   std::atomic<int> sent{0};
   std::thread unit([&] {
@@ -192,8 +192,8 @@ int UdpChild(int argc, char* argv[], int seconds) {
   openpty(&master, &slave, nullptr, nullptr, nullptr);
   std::ofstream("VIDideza.ini") << "[Serial]\r\nCOMPort=" << ttyname(slave) << "\r\n";
   QApplication app(argc, argv);
-  TForm1 form(std::make_unique<Dialogs>());
-  form.FormCreate();
+  TQtForm1 form(std::make_unique<Dialogs>());
+  form.Form().FormCreate();
   form.show();
   QTest::qWaitForWindowExposed(&form);
   for (const char* field : {"Edit8", "Edit9", "Edit12"}) {

@@ -1,7 +1,7 @@
 #include "app/handler_guard.h"
 
 #include "app/error_box_text.h"
-#include "app/message_boxes.h"
+#include "app/dialogs.h"
 
 namespace vidideza {
 

@@ -32,10 +32,10 @@
 #include <sstream>
 #include <thread>
 
-#include "app/main_window.h"
-#include "app/message_boxes.h"
-#include "app/spin_edit.h"
-#include "app/termination_signals.h"
+#include "app/qt/qt_form1.h"
+#include "app/qt/message_boxes.h"
+#include "app/qt/spin_edit.h"
+#include "app/qt/termination_signals.h"
 #include "app/window_fixture.h"
 #include "app/window_test_support.h"
 #include "recording_dialogs.h"
@@ -157,7 +157,7 @@ class MainWindowTest : public QObject, protected WindowFixture {
     QFETCH(QString, caption);
     QFETCH(QRect, design);
     // As built, before start-up changes anything.
-    TForm1 built(std::make_unique<RecordingDialogs>(shown));
+    TQtForm1 built(std::make_unique<RecordingDialogs>(shown));
     auto* w = built.findChild<QWidget*>(name);
     QVERIFY2(w != nullptr, qPrintable(name));
     QCOMPARE(Caption(w), caption);
@@ -169,7 +169,7 @@ class MainWindowTest : public QObject, protected WindowFixture {
   }
 
   void windowAndComponentsAsBuilt() {
-    TForm1 built(std::make_unique<RecordingDialogs>(shown));
+    TQtForm1 built(std::make_unique<RecordingDialogs>(shown));
     QCOMPARE(built.windowTitle(), QStringLiteral("QVX service tool for QVX-RS     V2.4"));
     QCOMPARE(Find<QPushButton>(&built, "Button2")->toolTip(),
              QStringLiteral("Clear response window"));
@@ -208,8 +208,8 @@ class MainWindowTest : public QObject, protected WindowFixture {
       QCOMPARE(timer->timerType(), Qt::PreciseTimer);
       QVERIFY(!timer->isActive());
     }
-    QVERIFY(!built.ComPort1().Active());
-    QCOMPARE(built.ComPort1().DeviceName(), std::string("COM1"));
+    QVERIFY(!built.Form().ComPort1().Active());
+    QCOMPARE(built.Form().ComPort1().DeviceName(), std::string("COM1"));
     // The spin box's own caption sits above its left edge, 4 pixels away.
     auto* spin = Find(&built, "AdvSpinEdit1");
     auto* spinCaption = Find<QLabel>(&built, "AdvSpinEdit1Caption");
@@ -219,7 +219,7 @@ class MainWindowTest : public QObject, protected WindowFixture {
   }
 
   void tabOrderAsDesigned() {
-    TForm1 built(std::make_unique<RecordingDialogs>(shown));
+    TQtForm1 built(std::make_unique<RecordingDialogs>(shown));
     const QStringList expected = {
         "Edit1",        "Button1",   "Button2", "Edit3",        "Button3",
         "Edit4",        "Edit5",     "Edit6",   "Edit7",        "Button4",
@@ -239,7 +239,7 @@ class MainWindowTest : public QObject, protected WindowFixture {
   }
 
   void resizingMovesNoControl() {
-    TForm1 built(std::make_unique<RecordingDialogs>(shown));
+    TQtForm1 built(std::make_unique<RecordingDialogs>(shown));
     const QRect memo = Find(&built, "Memo1")->geometry();
     const QRect page = Find(&built, "PageControl1")->geometry();
     built.resize(built.width() + 300, built.height() + 200);
@@ -251,8 +251,8 @@ class MainWindowTest : public QObject, protected WindowFixture {
     Start();
     QCOMPARE(Find<QComboBox>(form.get(), "ComboBox3")->currentText(),
              QString::fromStdString(pty->path()));
-    QTRY_VERIFY(form->ComPort1().Active());
-    QCOMPARE(form->ComPort1().DeviceName(), pty->path());
+    QTRY_VERIFY(form->Form().ComPort1().Active());
+    QCOMPARE(form->Form().ComPort1().DeviceName(), pty->path());
     termios t{};
     QCOMPARE(::tcgetattr(pty->master(), &t), 0);
     QCOMPARE(::cfgetospeed(&t), speed_t(B9600));
@@ -264,45 +264,45 @@ class MainWindowTest : public QObject, protected WindowFixture {
 
   void pageSwitchingClosesAndReopensTheSerialPort() {
     Start();
-    QTRY_VERIFY(form->ComPort1().Active());
+    QTRY_VERIFY(form->Form().ComPort1().Active());
     // The network page polls its unit address: keep everything on this machine.
     Find<QLineEdit>(form.get(), "Edit8")->setText(QStringLiteral("127.0.0.1"));
     Find<QLineEdit>(form.get(), "Edit11")->setText(QStringLiteral("0"));
     auto* page = Find<QTabWidget>(form.get(), "PageControl1");
     page->setCurrentIndex(1);
-    QVERIFY(!form->ComPort1().Active());
-    QVERIFY(form->IdUDPServer1().Active());
+    QVERIFY(!form->Form().ComPort1().Active());
+    QVERIFY(form->Form().IdUDPServer1().Active());
     page->setCurrentIndex(0);
-    QVERIFY(form->ComPort1().Active());
-    QVERIFY(!form->IdUDPServer1().Active());
+    QVERIFY(form->Form().ComPort1().Active());
+    QVERIFY(!form->Form().IdUDPServer1().Active());
     page->setCurrentIndex(0);  // the page already active: nothing happens
-    QVERIFY(form->ComPort1().Active());
+    QVERIFY(form->Form().ComPort1().Active());
     QVERIFY(shown.empty());
   }
 
   void portThatCannotOpenShowsTheErrorBox() {
     WriteFileText(dir->path() / "VIDideza.ini", "[Serial]\nCOMPort=/dev/no-such-port\n");
-    form = std::make_unique<TForm1>(std::make_unique<RecordingDialogs>(shown));
-    form->FormCreate();
+    form = std::make_unique<TQtForm1>(std::make_unique<RecordingDialogs>(shown));
+    form->Form().FormCreate();
     form->show();
     QTRY_COMPARE(shown, std::vector<std::string>{"error: No such file or directory."});
-    QVERIFY(!form->ComPort1().Active());
+    QVERIFY(!form->Form().ComPort1().Active());
   }
 
   void selectorRunsItsHandlerOnlyForTheUsersChanges() {
     Start();
-    QTRY_VERIFY(form->ComPort1().Active());
+    QTRY_VERIFY(form->Form().ComPort1().Active());
     auto* ports = Find<QComboBox>(form.get(), "ComboBox3");
     // Text set by the program: no handler, the port keeps its name and stays open.
     ports->setEditText(QStringLiteral("COM7"));
-    QCOMPARE(form->ComPort1().DeviceName(), pty->path());
-    QVERIFY(form->ComPort1().Active());
+    QCOMPARE(form->Form().ComPort1().DeviceName(), pty->path());
+    QVERIFY(form->Form().ComPort1().Active());
     // Typed by the user: each intermediate text is tried.
     PseudoTerminal other;
     ports->lineEdit()->clear();
     QTest::keyClicks(ports->lineEdit(), QString::fromStdString(other.path()));
-    QCOMPARE(form->ComPort1().DeviceName(), other.path());
-    QVERIFY(form->ComPort1().Active());
+    QCOMPARE(form->Form().ComPort1().DeviceName(), other.path());
+    QVERIFY(form->Form().ComPort1().Active());
     QVERIFY(!shown.empty());  // the partial names failed to open, each in an error box
   }
 
@@ -310,7 +310,7 @@ class MainWindowTest : public QObject, protected WindowFixture {
   // for them, and once the port is reopened the line is refused while that program holds it.
   void aSecondReaderNeitherFreezesTheWindowNorGetsTheLineAgain() {
     Start();
-    QTRY_VERIFY(form->ComPort1().Active());
+    QTRY_VERIFY(form->Form().ComPort1().Active());
     RivalReader rival(pty->slave());
     QVERIFY(rival.running());
     std::atomic<bool> done{false};
@@ -343,7 +343,7 @@ class MainWindowTest : public QObject, protected WindowFixture {
     auto* page = Find<QTabWidget>(form.get(), "PageControl1");
     page->setCurrentIndex(1);
     page->setCurrentIndex(0);
-    QVERIFY(!form->ComPort1().Active());
+    QVERIFY(!form->Form().ComPort1().Active());
     QCOMPARE(shown, std::vector<std::string>{"error: Device or resource busy."});
   }
 
@@ -354,7 +354,7 @@ class MainWindowTest : public QObject, protected WindowFixture {
     WriteSettings(link.string());
     CreateWindow();
     ShowWindow();
-    QTRY_VERIFY(form->ComPort1().Active());
+    QTRY_VERIFY(form->Form().ComPort1().Active());
     pty->Send("A000A,ST,");  // a partial line, kept across the unplug
     QTest::qWait(100);
     std::filesystem::remove(link);
@@ -376,7 +376,7 @@ class MainWindowTest : public QObject, protected WindowFixture {
     QTRY_VERIFY(memo->toPlainText().contains(QStringLiteral("RCV: A000A,ST,T21.5")));
     QCOMPARE(shown.size(), std::size_t{1});
     form->close();
-    form->FormDestroy();
+    form->Form().FormDestroy();
     QCOMPARE(FileText(dir->path() / "Test.log"), std::string("RCV: A000A,ST,T21.5\r\n"));
   }
 
@@ -390,16 +390,16 @@ class MainWindowTest : public QObject, protected WindowFixture {
     termios before{};
     QCOMPARE(::tcgetattr(own.slave(), &before), 0);
     Start();
-    QTRY_VERIFY(form->ComPort1().Active());
+    QTRY_VERIFY(form->Form().ComPort1().Active());
     auto* ports = Find<QComboBox>(form.get(), "ComboBox3");
     ports->lineEdit()->clear();
     QTest::keyClicks(ports->lineEdit(), QString::fromStdString(own.path()));
     ::dup2(savedInput.get(), STDIN_FILENO);
-    QVERIFY(!form->ComPort1().Active());
+    QVERIFY(!form->Form().ComPort1().Active());
     QCOMPARE(shown.back(), std::string("error: Device or resource busy."));
     ports->lineEdit()->clear();
     QTest::keyClicks(ports->lineEdit(), QStringLiteral("tty"));
-    QVERIFY(!form->ComPort1().Active());
+    QVERIFY(!form->Form().ComPort1().Active());
     QCOMPARE(shown.back(), std::string("error: Device or resource busy."));
     termios after{};
     QCOMPARE(::tcgetattr(own.slave(), &after), 0);
@@ -430,7 +430,7 @@ class MainWindowTest : public QObject, protected WindowFixture {
   }
 
   void spinEditKeysAndLimits() {
-    TForm1 built(std::make_unique<RecordingDialogs>(shown));
+    TQtForm1 built(std::make_unique<RecordingDialogs>(shown));
     built.show();
     built.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&built));
@@ -488,7 +488,7 @@ class MainWindowTest : public QObject, protected WindowFixture {
   // On the fonts the install command installs: every caption fits the room the design gives
   // it, and no two captions run into each other.
   void everyCaptionFitsItsRoom() {
-    TForm1 built(std::make_unique<RecordingDialogs>(shown));
+    TQtForm1 built(std::make_unique<RecordingDialogs>(shown));
     built.show();
     QVERIFY(QTest::qWaitForWindowExposed(&built));
     // The network page polls its unit address: keep everything on this machine.
@@ -545,7 +545,7 @@ class MainWindowTest : public QObject, protected WindowFixture {
 
   // A group frame's top line, as drawn, runs through none of its controls.
   void groupFramesClearTheirControls() {
-    TForm1 built(std::make_unique<RecordingDialogs>(shown));
+    TQtForm1 built(std::make_unique<RecordingDialogs>(shown));
     built.show();
     QVERIFY(QTest::qWaitForWindowExposed(&built));
     for (QGroupBox* group : built.findChildren<QGroupBox*>()) {
@@ -584,7 +584,7 @@ class MainWindowTest : public QObject, protected WindowFixture {
   }
 
   void onlyTheSelectedRadioButtonIsATabStop() {
-    TForm1 built(std::make_unique<RecordingDialogs>(shown));
+    TQtForm1 built(std::make_unique<RecordingDialogs>(shown));
     built.show();
     built.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&built));
@@ -608,7 +608,7 @@ class MainWindowTest : public QObject, protected WindowFixture {
   }
 
   void oneRadioButtonIsAlwaysSelected() {
-    TForm1 built(std::make_unique<RecordingDialogs>(shown));
+    TQtForm1 built(std::make_unique<RecordingDialogs>(shown));
     built.show();
     auto* c = Find<QRadioButton>(&built, "AdvOfficeRadioButton3");
     QTest::mouseClick(c, Qt::LeftButton);
@@ -624,11 +624,11 @@ class MainWindowTest : public QObject, protected WindowFixture {
 
   void shutdownWritesSettingsAndClosesTheLog() {
     Start("; kept\r\n[Network]\r\nCardNr=$0\r\n");
-    QTRY_VERIFY(form->ComPort1().Active());
+    QTRY_VERIFY(form->Form().ComPort1().Active());
     form->close();
-    form->FormDestroy();
-    QVERIFY(!form->ComPort1().Active());
-    QVERIFY(!form->TrafficLogFile().IsOpen());
+    form->Form().FormDestroy();
+    QVERIFY(!form->Form().ComPort1().Active());
+    QVERIFY(!form->Form().TrafficLogFile().IsOpen());
     QCOMPARE(FileText(dir->path() / "VIDideza.ini"),
              "[Serial]\r\nCOMPort=" + pty->path() + "\r\n; kept\r\n[Network]\r\nCardNr=0\r\n");
     QVERIFY(shown.empty());
@@ -637,10 +637,10 @@ class MainWindowTest : public QObject, protected WindowFixture {
   void secondCopyShowsIoError32AtStartUp() {
     Start();
     std::vector<std::string> secondShown;
-    TForm1 second(std::make_unique<RecordingDialogs>(secondShown));
-    second.FormCreate();
+    TQtForm1 second(std::make_unique<RecordingDialogs>(secondShown));
+    second.Form().FormCreate();
     QCOMPARE(secondShown, std::vector<std::string>{"error: I/O error 32."});
-    QVERIFY(!second.TrafficLogFile().IsOpen());
+    QVERIFY(!second.Form().TrafficLogFile().IsOpen());
   }
 
   void refusedSettingsWriteStillClosesTheLog_data() {
@@ -651,15 +651,15 @@ class MainWindowTest : public QObject, protected WindowFixture {
   void refusedSettingsWriteStillClosesTheLog() {
     QFETCH(bool, folder);
     Start();
-    QTRY_VERIFY(form->ComPort1().Active());
+    QTRY_VERIFY(form->Form().ComPort1().Active());
     QTest::mouseClick(Find<QPushButton>(form.get(), "Button1"), Qt::LeftButton);
     form->close();
     const auto path = dir->path() / "VIDideza.ini";
     ::chmod(folder ? dir->path().c_str() : path.c_str(), folder ? 0555 : 0444);
-    form->FormDestroy();
+    form->Form().FormDestroy();
     ::chmod(dir->path().c_str(), 0755);
     QCOMPARE(shown, std::vector<std::string>{"error: Unable to write to " + path.string() + "."});
-    QVERIFY(!form->TrafficLogFile().IsOpen());
+    QVERIFY(!form->Form().TrafficLogFile().IsOpen());
     QCOMPARE(FileText(dir->path() / "Test.log"), std::string("SND: A000A,ON\r\n"));
   }
 
@@ -676,7 +676,7 @@ class MainWindowTest : public QObject, protected WindowFixture {
     QCOMPARE(Find<QComboBox>(form.get(), "ComboBox3")->currentText(), QStringLiteral("COM1"));
     shown.clear();
     form->close();
-    form->FormDestroy();
+    form->Form().FormDestroy();
     // The log that never opened cannot be closed either.
     QCOMPARE(shown, (std::vector<std::string>{"error: Unable to write to " + ini.string() + ".",
                                               "error: I/O error 103."}));
@@ -690,7 +690,7 @@ class MainWindowTest : public QObject, protected WindowFixture {
     std::filesystem::create_directory(site);
     std::filesystem::current_path(site);
     Start();
-    QTRY_VERIFY(form->ComPort1().Active());
+    QTRY_VERIFY(form->Form().ComPort1().Active());
     auto* send = Find<QPushButton>(form.get(), "Button1");
     QTest::mouseClick(send, Qt::LeftButton);
     std::filesystem::remove(site / "Test.log");
@@ -703,7 +703,7 @@ class MainWindowTest : public QObject, protected WindowFixture {
     QCOMPARE(shown, std::vector<std::string>{"error: Invalid filename."});
     shown.clear();
     form->close();
-    form->FormDestroy();
+    form->Form().FormDestroy();
     QCOMPARE(shown, std::vector<std::string>{"error: Unable to write to " +
                                              (site / "VIDideza.ini").string() + "."});
     std::filesystem::current_path(dir->path());
@@ -716,11 +716,11 @@ class MainWindowTest : public QObject, protected WindowFixture {
     std::ostringstream log;
     auto dialogs = std::make_unique<QtDialogs>(QStringLiteral("Window_tests"), &log);
     QtDialogs& boxes = *dialogs;
-    form = std::make_unique<TForm1>(std::move(dialogs));
+    form = std::make_unique<TQtForm1>(std::move(dialogs));
     boxes.SetOwner(form.get());
-    form->FormCreate();
+    form->Form().FormCreate();
     ShowWindow();
-    QTRY_VERIFY(form->ComPort1().Active());
+    QTRY_VERIFY(form->Form().ComPort1().Active());
     int requests = 0;
     TerminationSignals endFromOutside([&] {
       ++requests;

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/message_boxes.h"
+#include "app/dialogs.h"
 
 namespace vidideza {
 

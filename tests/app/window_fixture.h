@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/main_window.h"
+#include "app/qt/qt_form1.h"
 #include "recording_dialogs.h"
 #include "serial/pseudo_terminal.h"
 #include "test_temp_dir.h"
@@ -20,7 +20,7 @@ class WindowFixture {
   bool answerYes = true;  // how confirmation boxes are answered
   std::unique_ptr<CurrentTempDir> dir;
   std::unique_ptr<PseudoTerminal> pty;
-  std::unique_ptr<TForm1> form;
+  std::unique_ptr<TQtForm1> form;
 
   // For the test class's init() and cleanup().
   void BeginTest() {
@@ -43,8 +43,8 @@ class WindowFixture {
 
   // The window built and started as the program does it, before it is shown.
   void CreateWindow() {
-    form = std::make_unique<TForm1>(std::make_unique<RecordingDialogs>(shown, answerYes));
-    form->FormCreate();
+    form = std::make_unique<TQtForm1>(std::make_unique<RecordingDialogs>(shown, answerYes));
+    form->Form().FormCreate();
   }
 
   void ShowWindow() {

@@ -13,9 +13,9 @@
 #include <QtTest>
 #include <memory>
 
-#include "app/main_window.h"
+#include "app/qt/qt_form1.h"
 #include "app/recording_dialogs.h"
-#include "app/spin_edit.h"
+#include "app/qt/spin_edit.h"
 #include "app/window_fixture.h"
 #include "app/window_test_support.h"
 #include "serial/pseudo_terminal.h"
@@ -34,7 +34,7 @@ class ConsoleWindowTest : public QObject, protected WindowFixture {
   }
   void StartOnPty() {
     Start(pty->path());
-    QTRY_VERIFY(form->ComPort1().Active());
+    QTRY_VERIFY(form->Form().ComPort1().Active());
   }
   QPushButton* Button(const char* name) { return Find<QPushButton>(form.get(), name); }
   QLineEdit* Edit(const char* name) { return Find<QLineEdit>(form.get(), name); }
@@ -102,8 +102,8 @@ class ConsoleWindowTest : public QObject, protected WindowFixture {
   void sendWithTheLogClosedSendsNothing() {
     StartOnPty();
     std::vector<std::string> secondShown;
-    TForm1 second(std::make_unique<RecordingDialogs>(secondShown));
-    second.FormCreate();  // a second copy: its log cannot open
+    TQtForm1 second(std::make_unique<RecordingDialogs>(secondShown));
+    second.Form().FormCreate();  // a second copy: its log cannot open
     QCOMPARE(secondShown, std::vector<std::string>{"error: I/O error 32."});
     QTest::mouseClick(second.findChild<QPushButton*>(QStringLiteral("Button1")), Qt::LeftButton);
     QCOMPARE(secondShown.back(), std::string("error: I/O error 105."));
@@ -167,9 +167,9 @@ class ConsoleWindowTest : public QObject, protected WindowFixture {
     QTest::qWait(150);
     // The partial line survives closing and reopening the port.
     ShowPage(1);
-    QVERIFY(!form->ComPort1().Active());
+    QVERIFY(!form->Form().ComPort1().Active());
     ShowPage(0);
-    QVERIFY(form->ComPort1().Active());
+    QVERIFY(form->Form().ComPort1().Active());
     QTest::mouseClick(Button("Button2"), Qt::LeftButton);  // Clear leaves the buffer alone
     QVERIFY(MemoLines().isEmpty());
     pty->Send("al\n");
@@ -207,7 +207,7 @@ class ConsoleWindowTest : public QObject, protected WindowFixture {
     auto* ports = Find<QComboBox>(form.get(), "ComboBox3");
     ports->setEditText(QString::fromStdString(replacement.path()));
     emit ports->textActivated(ports->currentText());
-    QVERIFY(form->ComPort1().Active());
+    QVERIFY(form->Form().ComPort1().Active());
     replacement.Send(",OK\n");
     QTRY_COMPARE(MemoLines(), QStringList({"RCV: A000A,ON,OK"}));
     QCOMPARE(shown.size(), size_t(1));
@@ -222,7 +222,7 @@ class ConsoleWindowTest : public QObject, protected WindowFixture {
     QVERIFY(unit.waitForReadyRead(5000));
     const std::string link = (dir->path() / "qvx-rs.tty").string();
     Start(link);
-    QTRY_VERIFY(form->ComPort1().Active());
+    QTRY_VERIFY(form->Form().ComPort1().Active());
 
     QTest::mouseClick(Button("Button1"), Qt::LeftButton);
     QTRY_COMPARE(MemoLines(), QStringList({"SND: A000A,ON", "RCV: A000A,ON,OK"}));

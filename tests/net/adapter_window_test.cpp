@@ -14,7 +14,7 @@
 #include <memory>
 #include <sstream>
 
-#include "app/main_window.h"
+#include "app/qt/qt_form1.h"
 #include "app/recording_dialogs.h"
 #include "app/window_fixture.h"
 #include "serial/pseudo_terminal.h"
@@ -90,7 +90,7 @@ class AdapterWindowTest : public QObject, protected WindowFixture {
     QCOMPARE(Edit("Edit9")->text(), serverIp);
     QCOMPARE(Edit("Edit10")->text(), QStringLiteral("255.255.255.0"));
     QCOMPARE(Edit("Edit12")->text(), gateway);
-    QVERIFY(form->TrafficLogFile().IsOpen());
+    QVERIFY(form->Form().TrafficLogFile().IsOpen());
   }
 
   void cardBeyondTheListKeepsTheDesignTextsAndStillOpensTheLog() {
@@ -101,9 +101,9 @@ class AdapterWindowTest : public QObject, protected WindowFixture {
     QCOMPARE(Edit("Edit9")->text(), QStringLiteral("192.168.1.100"));
     QCOMPARE(Edit("Edit10")->text(), QStringLiteral("255.255.255.0"));
     QCOMPARE(Edit("Edit12")->text(), QStringLiteral("192.168.1.254"));
-    QVERIFY(form->TrafficLogFile().IsOpen());
+    QVERIFY(form->Form().TrafficLogFile().IsOpen());
     // Shutdown writes the card number back unchanged.
-    form->FormDestroy();
+    form->Form().FormDestroy();
     QVERIFY(FileText(dir->path() / "VIDideza.ini").find("CardNr=2\r\n") != std::string::npos);
   }
 
@@ -114,7 +114,7 @@ class AdapterWindowTest : public QObject, protected WindowFixture {
     Edit("Edit8")->setText(QStringLiteral("198.51.100.10"));
     Edit("Edit11")->setText(QStringLiteral("0"));
     form->findChild<QTabWidget*>(QStringLiteral("PageControl1"))->setCurrentIndex(1);
-    const int portBefore = form->IdUDPServer1().Bindings().front()->Port;
+    const int portBefore = form->Form().IdUDPServer1().Bindings().front()->Port;
     auto* status = form->findChild<QLabel*>(QStringLiteral("Label22"));
     QTRY_COMPARE(status->text(), QStringLiteral("Wait .."));
 
@@ -134,9 +134,9 @@ class AdapterWindowTest : public QObject, protected WindowFixture {
     QCOMPARE(Edit("Edit9")->text(), QStringLiteral("203.0.113.1"));
     QCOMPARE(Edit("Edit12")->text(), QStringLiteral("0.0.0.0"));
     QCOMPARE(status->text(), QStringLiteral("Wait ."));  // polling restarted
-    QVERIFY(form->IdUDPServer1().Active());
-    QVERIFY(form->IdUDPServer1().Bindings().front()->Port != portBefore);  // bound afresh
-    form->FormDestroy();
+    QVERIFY(form->Form().IdUDPServer1().Active());
+    QVERIFY(form->Form().IdUDPServer1().Bindings().front()->Port != portBefore);  // bound afresh
+    form->Form().FormDestroy();
     QVERIFY(FileText(dir->path() / "VIDideza.ini").find("CardNr=0\r\n") != std::string::npos);
     QVERIFY(shown.empty());
   }

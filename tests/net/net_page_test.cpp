@@ -14,7 +14,7 @@
 #include <random>
 #include <thread>
 
-#include "app/main_window.h"
+#include "app/qt/qt_form1.h"
 #include "app/recording_dialogs.h"
 #include "app/window_fixture.h"
 #include "app/window_test_support.h"
@@ -31,7 +31,7 @@ class NetPageTest : public QObject, protected WindowFixture {
  private:
   QLineEdit* Edit(const char* name) { return Find<QLineEdit>(form.get(), name); }
   QStringList MemoLines() { return vidideza::MemoLines(form.get()); }
-  int ServerPort() { return form->IdUDPServer1().Bindings().front()->Port; }
+  int ServerPort() { return form->Form().IdUDPServer1().Bindings().front()->Port; }
 
   static long ResidentKilobytes() {
     std::ifstream status("/proc/self/status");
@@ -67,7 +67,7 @@ class NetPageTest : public QObject, protected WindowFixture {
     }
     Edit("Edit11")->setText(serverPort);
     Find<QTabWidget>(form.get(), "PageControl1")->setCurrentIndex(1);
-    QVERIFY(form->IdUDPServer1().Active());
+    QVERIFY(form->Form().IdUDPServer1().Active());
   }
 
  private slots:
@@ -151,7 +151,7 @@ class NetPageTest : public QObject, protected WindowFixture {
     Find<QTabWidget>(form.get(), "PageControl1")->setCurrentIndex(1);
     QCOMPARE(shown, std::vector<std::string>{
                         "error: Could not bind socket. Address and port are already in use."});
-    QVERIFY(!form->IdUDPServer1().Active());
+    QVERIFY(!form->Form().IdUDPServer1().Active());
     // The polling did not restart after the failed rebinding: the old run's dots stay.
     QVERIFY(status->text().startsWith(QStringLiteral("Wait ..")));
   }
@@ -259,7 +259,7 @@ class NetPageTest : public QObject, protected WindowFixture {
     QTest::mouseClick(Find<QPushButton>(form.get(), "Button10"), Qt::LeftButton);
     QCOMPARE(shown, std::vector<std::string>{"notice: Wrong MAC address"});
     QVERIFY(!form->findChild<QTimer*>(QStringLiteral("Timer3"))->isActive());
-    QVERIFY(!form->SetupProtocol().SetupInProgress());
+    QVERIFY(!form->Form().SetupProtocol().SetupInProgress());
 
     shown.clear();
     Edit("Edit8")->setFocus();

@@ -10,7 +10,7 @@
 #include <fstream>
 #include <memory>
 
-#include "app/main_window.h"
+#include "app/qt/qt_form1.h"
 #include "app/recording_dialogs.h"
 #include "app/window_fixture.h"
 #include "app/window_test_support.h"
@@ -58,8 +58,8 @@ class NetWindowTest : public QObject, protected WindowFixture {
     Edit("Edit9")->setText(QString::fromLatin1(kComputerIp));
     Edit("Edit12")->setText(QStringLiteral("198.51.100.254"));
     Find<QTabWidget>(form.get(), "PageControl1")->setCurrentIndex(1);
-    QVERIFY(form->IdUDPServer1().Active());
-    QCOMPARE(form->IdUDPServer1().Bindings().front()->Port, 10100);
+    QVERIFY(form->Form().IdUDPServer1().Active());
+    QCOMPARE(form->Form().IdUDPServer1().Bindings().front()->Port, 10100);
   }
 
  private slots:
@@ -79,7 +79,7 @@ class NetWindowTest : public QObject, protected WindowFixture {
     QTRY_COMPARE_WITH_TIMEOUT(Caption("Label22"), QStringLiteral("Unit ready"), 5000);
     QCOMPARE(Caption("Label17"), QStringLiteral("IP address (x.x.x.x):10001"));
     QCOMPARE(Edit("Edit8")->palette().color(QPalette::Base), QColor(173, 255, 91));
-    QCOMPARE(form->SetupProtocol().CommandPort(), 10001);
+    QCOMPARE(form->Form().SetupProtocol().CommandPort(), 10001);
 
     Edit("Edit1")->setText(QStringLiteral("A000A,ON"));
     QTest::mouseClick(Find<QPushButton>(form.get(), "Button1"), Qt::LeftButton);
@@ -93,7 +93,7 @@ class NetWindowTest : public QObject, protected WindowFixture {
     const auto start = std::chrono::steady_clock::now();
     Find<QTabWidget>(form.get(), "PageControl1")->setCurrentIndex(0);
     QVERIFY(std::chrono::steady_clock::now() - start < std::chrono::milliseconds(50));
-    QVERIFY(!form->IdUDPServer1().Active());
+    QVERIFY(!form->Form().IdUDPServer1().Active());
   }
 
   void setNetInterfaceWritesTheUnitAndFindsItAgain() {

@@ -1,4 +1,4 @@
-#include "app/list_pick.h"
+#include "app/qt/list_pick.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>

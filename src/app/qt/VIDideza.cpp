@@ -3,9 +3,10 @@
 #include <QFileInfo>
 
 #include "app/error_box_text.h"
-#include "app/main_window.h"
-#include "app/program_icon.h"
-#include "app/termination_signals.h"
+#include "app/qt/qt_form1.h"
+#include "app/qt/message_boxes.h"
+#include "app/qt/program_icon.h"
+#include "app/qt/termination_signals.h"
 
 int main(int /*argc*/, char* argv[]) {
   using namespace vidideza;
@@ -21,7 +22,7 @@ int main(int /*argc*/, char* argv[]) {
 
   auto dialogs = std::make_unique<QtDialogs>(title);
   QtDialogs& boxes = *dialogs;
-  TForm1 form(std::move(dialogs));
+  TQtForm1 form(std::move(dialogs));
   boxes.SetOwner(&form);
   // Ended from outside, the program shuts down as by the close box, but no box waits for an
   // answer any more: what is open is dismissed, what comes is written to standard error.
@@ -32,13 +33,13 @@ int main(int /*argc*/, char* argv[]) {
     form.close();
     QCoreApplication::quit();  // whatever event loop runs, the main one included
   });
-  form.FormCreate();
+  form.Form().FormCreate();
   int exitCode = 0;
   if (!endedFromOutside) {  // a signal during a box at start-up ends the program there
     form.show();
     exitCode = QApplication::exec();
   }
   form.hide();
-  form.FormDestroy();
+  form.Form().FormDestroy();
   return exitCode;
 }

@@ -1,4 +1,4 @@
-#include "app/program_icon.h"
+#include "app/qt/program_icon.h"
 
 #include <QPainter>
 #include <QPixmap>

@@ -1,4 +1,4 @@
-#include "app/termination_signals.h"
+#include "app/qt/termination_signals.h"
 
 #include <sys/socket.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "app/display_text.h"
+#include "app/qt/display_text.h"
 
 namespace vidideza {
 

@@ -1,7 +1,7 @@
 #include <QGuiApplication>
 #include <utility>
 
-#include "app/termination_signals.h"
+#include "app/qt/termination_signals.h"
 
 namespace vidideza {
 

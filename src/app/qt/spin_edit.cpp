@@ -1,4 +1,4 @@
-#include "app/spin_edit.h"
+#include "app/qt/spin_edit.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -6,7 +6,7 @@
 #include <QValidator>
 #include <algorithm>
 
-#include "app/message_boxes.h"
+#include "app/qt/message_boxes.h"
 #include "console/spin_value.h"
 
 namespace vidideza {

@@ -1,0 +1,3 @@
+#include "app/form1.h"
+#include <QWidget>
+#include "base/ui_dispatcher.h"

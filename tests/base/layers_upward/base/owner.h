@@ -1,0 +1,1 @@
+#include "net/udp_server.h"

@@ -1,0 +1,3 @@
+#pragma once
+
+#include "app/form1.h"
