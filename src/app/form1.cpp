@@ -1,5 +1,7 @@
 #include "app/form1.h"
 
+#include <algorithm>
+
 #include "app/profile.h"
 #include "app/settings_file.h"
 #include "console/command_head.h"
@@ -22,8 +24,7 @@ constexpr Rgb kPendingPortColour{255, 221, 221};
 // The unit has told its command port.
 constexpr Rgb kUnitReadyColour{173, 255, 91};
 
-constexpr std::string_view kCommandEdits[] = {"Edit1", "Edit3", "Edit4",
-                                              "Edit5", "Edit6", "Edit7"};
+constexpr std::string_view kCommandEdits[] = {"Edit1", "Edit3", "Edit4", "Edit5", "Edit6", "Edit7"};
 
 }  // namespace
 
@@ -95,6 +96,7 @@ void TForm1::FillCardSelector() {
   const TAdapter& adapter = info.Adapter(CardNr);
   // The items are replaced; the box shows the saved card's description with no item selected.
   std::vector<std::string> descriptions;
+  descriptions.reserve(static_cast<std::size_t>(std::max(0, info.AdapterCount())));
   for (int i = 0; i < info.AdapterCount(); ++i) {
     descriptions.push_back(info.Adapter(i).Description);
   }

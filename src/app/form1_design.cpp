@@ -11,40 +11,79 @@ using Kind = ControlKind;
 
 ControlDesign Label(std::string_view name, std::string_view parent, std::string_view caption,
                     int left, int top) {
-  return {.name = name, .kind = Kind::kLabel, .parent = parent, .left = left, .top = top,
+  return {.name = name,
+          .kind = Kind::kLabel,
+          .parent = parent,
+          .left = left,
+          .top = top,
           .text = caption};
 }
 
-ControlDesign Edit(std::string_view name, std::string_view parent, std::string_view text,
-                   int left, int top, int width, int tabOrder) {
-  return {.name = name, .kind = Kind::kEdit, .parent = parent, .left = left, .top = top,
-          .width = width, .height = 21, .text = text, .tabOrder = tabOrder};
+ControlDesign Edit(std::string_view name, std::string_view parent, std::string_view text, int left,
+                   int top, int width, int tabOrder) {
+  return {.name = name,
+          .kind = Kind::kEdit,
+          .parent = parent,
+          .left = left,
+          .top = top,
+          .width = width,
+          .height = 21,
+          .text = text,
+          .tabOrder = tabOrder};
 }
 
 ControlDesign Button(std::string_view name, std::string_view parent, std::string_view caption,
                      int left, int top, int width, int height, int tabOrder) {
-  return {.name = name, .kind = Kind::kButton, .parent = parent, .left = left, .top = top,
-          .width = width, .height = height, .text = caption, .tabOrder = tabOrder};
+  return {.name = name,
+          .kind = Kind::kButton,
+          .parent = parent,
+          .left = left,
+          .top = top,
+          .width = width,
+          .height = height,
+          .text = caption,
+          .tabOrder = tabOrder};
 }
 
 ControlDesign Selector(std::string_view name, std::string_view parent, std::string_view text,
                        std::vector<std::string> items, int left, int top, int width, int height,
                        FontRole font, int tabOrder) {
-  return {.name = name, .kind = Kind::kComboBox, .parent = parent, .left = left, .top = top,
-          .width = width, .height = height, .text = text, .items = std::move(items),
-          .font = font, .tabOrder = tabOrder};
+  return {.name = name,
+          .kind = Kind::kComboBox,
+          .parent = parent,
+          .left = left,
+          .top = top,
+          .width = width,
+          .height = height,
+          .text = text,
+          .items = std::move(items),
+          .font = font,
+          .tabOrder = tabOrder};
 }
 
 ControlDesign Group(std::string_view name, Kind kind, std::string_view parent,
                     std::string_view caption, int left, int top, int width, int height) {
-  return {.name = name, .kind = kind, .parent = parent, .left = left, .top = top,
-          .width = width, .height = height, .text = caption};
+  return {.name = name,
+          .kind = kind,
+          .parent = parent,
+          .left = left,
+          .top = top,
+          .width = width,
+          .height = height,
+          .text = caption};
 }
 
 ControlDesign Radio(std::string_view name, std::string_view caption, int top, int tabOrder,
                     bool checked = false) {
-  return {.name = name, .kind = Kind::kRadioButton, .parent = "GroupBox1", .left = 16,
-          .top = top, .width = 129, .height = 20, .text = caption, .tabOrder = tabOrder,
+  return {.name = name,
+          .kind = Kind::kRadioButton,
+          .parent = "GroupBox1",
+          .left = 16,
+          .top = top,
+          .width = 129,
+          .height = 20,
+          .text = caption,
+          .tabOrder = tabOrder,
           .checked = checked};
 }
 
@@ -70,8 +109,13 @@ std::vector<std::string> ComNames() {
 
 std::vector<ControlDesign> BuildDesign() {
   return {
-      {.name = "Form1", .kind = Kind::kForm, .left = 181, .top = 112, .width = 790,
-       .height = 590, .text = "QVX service tool for QVX-RS     V2.4"},
+      {.name = "Form1",
+       .kind = Kind::kForm,
+       .left = 181,
+       .top = 112,
+       .width = 790,
+       .height = 590,
+       .text = "QVX service tool for QVX-RS     V2.4"},
 
       // Command console.
       Label("Label1", "Form1", "Command A", 8, 16),
@@ -93,20 +137,46 @@ std::vector<ControlDesign> BuildDesign() {
       Button("Button6", "Form1", "Send E", 400, 144, 65, 25, 11),
       Button("Button7", "Form1", "Send F", 400, 176, 65, 25, 12),
       Label("Label3", "Form1", "Response", 8, 208),
-      {.name = "Memo1", .kind = Kind::kMemo, .parent = "Form1", .left = 80, .top = 208,
-       .width = 385, .height = 337, .tabOrder = 13},
-      {.name = "Button2", .kind = Kind::kButton, .parent = "Form1", .left = 8, .top = 232,
-       .width = 57, .height = 25, .text = "Clear", .tooltip = "Clear response window",
+      {.name = "Memo1",
+       .kind = Kind::kMemo,
+       .parent = "Form1",
+       .left = 80,
+       .top = 208,
+       .width = 385,
+       .height = 337,
+       .tabOrder = 13},
+      {.name = "Button2",
+       .kind = Kind::kButton,
+       .parent = "Form1",
+       .left = 8,
+       .top = 232,
+       .width = 57,
+       .height = 25,
+       .text = "Clear",
+       .tooltip = "Clear response window",
        .tabOrder = 2},
 
       // "Control unit setup".
       Group("GroupBox2", Kind::kGroupBox, "Form1", "Control unit setup", 472, 208, 129, 337),
       Label("Label8", "GroupBox2", "QVX-RS or QVX-NET", 8, 16),
-      {.name = "AdvSpinEdit1", .kind = Kind::kSpinEdit, .parent = "GroupBox2", .left = 8,
-       .top = 56, .width = 113, .height = 42, .text = "0", .font = FontRole::kSelector,
-       .tabOrder = 23, .minimum = 0, .maximum = 255},
-      {.name = "AdvSpinEdit1Caption", .kind = Kind::kSpinCaption, .parent = "GroupBox2",
-       .left = 8, .top = 56 - 4, .text = "Address of control unit"},
+      {.name = "AdvSpinEdit1",
+       .kind = Kind::kSpinEdit,
+       .parent = "GroupBox2",
+       .left = 8,
+       .top = 56,
+       .width = 113,
+       .height = 42,
+       .text = "0",
+       .font = FontRole::kSelector,
+       .tabOrder = 23,
+       .minimum = 0,
+       .maximum = 255},
+      {.name = "AdvSpinEdit1Caption",
+       .kind = Kind::kSpinCaption,
+       .parent = "GroupBox2",
+       .left = 8,
+       .top = 56 - 4,
+       .text = "Address of control unit"},
       Label("Label11", "GroupBox2", "Hex: ", 8, 104),
       Label("Label10", "GroupBox2", "Last address of int. port", 8, 152),
       Label("Label12", "GroupBox2", "(Number of int. ports - 1)", 8, 168),
@@ -118,8 +188,7 @@ std::vector<ControlDesign> BuildDesign() {
       Group("GroupBox1", Kind::kGroupBox, "Form1", "Interface port setup", 608, 208, 161, 337),
       Label("Label9", "GroupBox1", "QVX-IR or QVX-WIRE", 8, 16),
       Label("Label13", "GroupBox1", "Interface port address", 8, 40),
-      Selector("ComboBox2", "GroupBox1", "0", HexDigits(), 8, 55, 145, 40, FontRole::kSelector,
-               21),
+      Selector("ComboBox2", "GroupBox1", "0", HexDigits(), 8, 55, 145, 40, FontRole::kSelector, 21),
       Group("AdvOfficeRadioGroup1", Kind::kFrame, "GroupBox1", "IR code (WIRE protocol)", 8, 96,
             145, 185),
       // Three pairs, a master and a slave of one model each, with larger gaps between pairs.
@@ -132,11 +201,16 @@ std::vector<ControlDesign> BuildDesign() {
       Button("Button8", "GroupBox1", "Set interface port", 8, 288, 145, 41, 20),
 
       // The link selector and its two pages; the first is active at start.
-      {.name = "PageControl1", .kind = Kind::kPageControl, .parent = "Form1", .left = 472,
-       .top = 8, .width = 297, .height = 193, .tabOrder = 25},
+      {.name = "PageControl1",
+       .kind = Kind::kPageControl,
+       .parent = "Form1",
+       .left = 472,
+       .top = 8,
+       .width = 297,
+       .height = 193,
+       .tabOrder = 25},
       {.name = "TabSheet1", .kind = Kind::kTabSheet, .parent = "PageControl1", .text = "QVX-RS"},
-      {.name = "TabSheet2", .kind = Kind::kTabSheet, .parent = "PageControl1",
-       .text = "QVX-NET"},
+      {.name = "TabSheet2", .kind = Kind::kTabSheet, .parent = "PageControl1", .text = "QVX-NET"},
 
       Label("Label18", "TabSheet1", "QVX-RS only", 8, 0),
       Label("Label23", "TabSheet1", "Serial port", 8, 40),

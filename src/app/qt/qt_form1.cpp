@@ -83,8 +83,7 @@ void TQtForm1::ConnectHandlers() {
       }
     });
   }
-  connect(Find<QLineEdit>("Edit11"), &QLineEdit::textEdited, this,
-          Guarded(&TForm1::Edit11Change));
+  connect(Find<QLineEdit>("Edit11"), &QLineEdit::textEdited, this, Guarded(&TForm1::Edit11Change));
   Find<QLineEdit>("Edit8")->installEventFilter(this);
   connect(FindTimer("Timer1"), &QTimer::timeout, this, Guarded(&TForm1::Timer1Timer));
   connect(FindTimer("Timer2"), &QTimer::timeout, this, Guarded(&TForm1::Timer2Timer));

@@ -224,8 +224,9 @@ void TQtForm1::SetTabOrder() {
       stops.push_back(&design);
     }
   }
-  std::sort(stops.begin(), stops.end(),
-            [](const ControlDesign* a, const ControlDesign* b) { return a->tabOrder < b->tabOrder; });
+  std::sort(stops.begin(), stops.end(), [](const ControlDesign* a, const ControlDesign* b) {
+    return a->tabOrder < b->tabOrder;
+  });
   for (std::size_t i = 1; i < stops.size(); ++i) {
     QWidget::setTabOrder(Find<QWidget>(stops[i - 1]->name), Find<QWidget>(stops[i]->name));
   }
