@@ -16,7 +16,6 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QTabWidget>
 #include <QTimer>
 #include <QtTest>
@@ -33,6 +32,7 @@
 #include "app/error_box_text.h"
 #include "app/qt/qt_form1.h"
 #include "app/qt/program_icon.h"
+#include "app/qt/response_view.h"
 
 namespace fs = std::filesystem;
 using namespace vidideza;
@@ -74,8 +74,8 @@ class Dialogs final : public vidideza::Dialogs {
   }
 };
 
-int MemoLines(QPlainTextEdit* memo) {
-  return memo->document()->isEmpty() ? 0 : memo->blockCount();
+int MemoLines(TResponseView* memo) {
+  return static_cast<int>(memo->Lines().LineCount());
 }
 
 // Child: the program's start-up steps; prints when the window is shown, then optionally fills
@@ -97,7 +97,7 @@ int StartupChild(int argc, char* argv[], bool million) {
   if (!million)
     return 0;
 
-  auto* memo = form.findChild<QPlainTextEdit*>(QStringLiteral("Memo1"));
+  auto* memo = form.findChild<TResponseView*>(QStringLiteral("Memo1"));
   while (!form.Form().ComPort1().Active())
     RunFor(std::chrono::milliseconds(10));
   constexpr int kLines = 1000000;
@@ -135,8 +135,8 @@ struct UdpFigures {
 
 // Sends text replies at rate per second for the span and counts what the window showed.
 UdpFigures UdpRun(TQtForm1& form, int rate, std::chrono::seconds span) {
-  auto* memo = form.findChild<QPlainTextEdit*>(QStringLiteral("Memo1"));
-  memo->clear();
+  auto* memo = form.findChild<TResponseView*>(QStringLiteral("Memo1"));
+  memo->Clear();
   const int port = form.Form().IdUDPServer1().Bindings().front()->Port;
   std::atomic<bool> done{false};
   std::atomic<int> sent{0};
@@ -195,7 +195,8 @@ int UdpChild(int argc, char* argv[], int seconds) {
   TQtForm1 form(std::make_unique<Dialogs>());
   form.Form().FormCreate();
   form.show();
-  QTest::qWaitForWindowExposed(&form);
+  if (!QTest::qWaitForWindowExposed(&form))
+    return 1;
   for (const char* field : {"Edit8", "Edit9", "Edit12"}) {
     form.findChild<QLineEdit*>(QLatin1String(field))->setText(QStringLiteral("127.0.0.1"));
   }

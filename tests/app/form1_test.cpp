@@ -6,8 +6,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/recording_view.h"
@@ -229,6 +231,28 @@ TEST_F(Form1Test, SerialRepliesBecomeRcvLinesInTheWindowThenInTheLog) {
   Run(&TForm1::Button2Click);  // "Clear" empties the window and leaves the log
   EXPECT_TRUE(view.memo.empty());
   EXPECT_EQ(Log(), "RCV: A000A,ON,OK\r\r\nRCV: PARTIAL\r\n");
+}
+
+// Each reply line reaches the window before the log, so a line the log holds is always on
+// the screen, however many come at once.
+TEST_F(Form1Test, UnderABurstEachLineIsShownBeforeItIsLogged) {
+  Start();
+  std::size_t outOfOrder = 0;
+  view.onResponseLine = [&](const std::string&) {
+    const std::string log = Log();
+    outOfOrder +=
+        static_cast<std::size_t>(std::count(log.begin(), log.end(), '\n')) == view.memo.size() ? 0
+                                                                                               : 1;
+  };
+  std::string burst;
+  for (int i = 0; i < 2000; ++i) {
+    burst += "A000A,ST,T" + std::to_string(i) + "\n";
+  }
+  std::thread unit([&] { pty.Send(burst); });
+  EXPECT_TRUE(view.PumpUntil([&] { return view.memo.size() == 2000; }, std::chrono::seconds(20)));
+  unit.join();
+  EXPECT_EQ(outOfOrder, 0U);
+  EXPECT_EQ(view.memo.back(), "RCV: A000A,ST,T1999");
 }
 
 TEST_F(Form1Test, PageShowActionsSwitchTheLink) {

@@ -19,7 +19,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
@@ -58,8 +57,8 @@ QString Caption(QWidget* w) {
     return c->currentText();
   if (auto* g = qobject_cast<QGroupBox*>(w))
     return g->title();
-  if (auto* m = qobject_cast<QPlainTextEdit*>(w))
-    return m->toPlainText();
+  if (qobject_cast<TResponseView*>(w) != nullptr)
+    return MemoLines(w->window()).join(QLatin1Char('\n'));
   return {};
 }
 
@@ -192,10 +191,11 @@ class MainWindowTest : public QObject, protected WindowFixture {
     for (int i = 0; i < 9; ++i)
       QCOMPARE(ports->itemText(i), QStringLiteral("COM%1").arg(i + 1));
     QCOMPARE(Find<QComboBox>(&built, "ComboBox4")->count(), 0);
-    auto* memo = Find<QPlainTextEdit>(&built, "Memo1");
-    QCOMPARE(memo->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+    // Word wrap and typing that goes nowhere: the response view's own tests.
+    auto* memo = Find<TResponseView>(&built, "Memo1");
     QCOMPARE(memo->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
-    QVERIFY(!memo->isReadOnly());
+    QCOMPARE(memo->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    QCOMPARE(memo->focusPolicy(), Qt::StrongFocus);
     const struct {
       const char* name;
       int interval;
@@ -372,8 +372,7 @@ class MainWindowTest : public QObject, protected WindowFixture {
         }(),
         1000);
     back.Send("T21.5\n");
-    auto* memo = Find<QPlainTextEdit>(form.get(), "Memo1");
-    QTRY_VERIFY(memo->toPlainText().contains(QStringLiteral("RCV: A000A,ST,T21.5")));
+    QTRY_VERIFY(MemoLines(form.get()).contains(QStringLiteral("RCV: A000A,ST,T21.5")));
     QCOMPARE(shown.size(), std::size_t{1});
     form->close();
     form->Form().FormDestroy();

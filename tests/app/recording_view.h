@@ -46,6 +46,8 @@ class RecordingView final : public TFormView {
   std::set<std::string, std::less<>> runningTimers;
   int activePage = 0;
   bool answerYes = true;
+  // Called as each line reaches the response window, before it is added.
+  std::function<void(const std::string&)> onResponseLine;
 
   Control& operator[](std::string_view name) { return Find(name); }
 
@@ -116,7 +118,12 @@ class RecordingView final : public TFormView {
     Find(control).itemIndex = index;
   }
   int ActivePage() const override { return activePage; }
-  void AddResponseLine(const std::string& line) override { memo.push_back(line); }
+  void AddResponseLine(const std::string& line) override {
+    if (onResponseLine) {
+      onResponseLine(line);
+    }
+    memo.push_back(line);
+  }
   void ClearResponse() override { memo.clear(); }
   void StartTimer(std::string_view timer) override {
     Find(timer);

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QPlainTextEdit>
+#include "app/qt/display_text.h"
+#include "app/qt/response_view.h"
 #include <QStringList>
 #include <QWidget>
 #include <QtGlobal>
@@ -19,8 +20,12 @@ Widget* Find(QWidget* form, const char* name) {
 
 // The lines of the response window.
 inline QStringList MemoLines(QWidget* form) {
-  const QString text = Find<QPlainTextEdit>(form, "Memo1")->toPlainText();
-  return text.isEmpty() ? QStringList() : text.split(QLatin1Char('\n'));
+  const TLineStore& lines = Find<TResponseView>(form, "Memo1")->Lines();
+  QStringList shown;
+  for (std::size_t i = 0; i < lines.LineCount(); ++i) {
+    shown << DisplayLine(lines.Line(i));
+  }
+  return shown;
 }
 
 }  // namespace vidideza

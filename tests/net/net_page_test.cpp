@@ -3,7 +3,6 @@
 #include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
@@ -161,11 +160,11 @@ class NetPageTest : public QObject, protected WindowFixture {
   void floodAtTheServerPort() {
     StartOnNetPage();
     const int port = ServerPort();
-    auto* memo = Find<QPlainTextEdit>(form.get(), "Memo1");
+    auto* memo = Find<TResponseView>(form.get(), "Memo1");
     std::atomic<int> shown{0};
     QTimer count;
     connect(&count, &QTimer::timeout, this,
-            [&] { shown = memo->document()->isEmpty() ? 0 : memo->blockCount(); });
+            [&] { shown = static_cast<int>(memo->Lines().LineCount()); });
     count.start(5);
 
     constexpr int kDatagrams = 100000;

@@ -22,24 +22,24 @@ int main(int /*argc*/, char* argv[]) {
 
   auto dialogs = std::make_unique<QtDialogs>(title);
   QtDialogs& boxes = *dialogs;
-  TQtForm1 form(std::move(dialogs));
-  boxes.SetOwner(&form);
+  TQtForm1 window(std::move(dialogs));
+  boxes.SetOwner(&window);
   // Ended from outside, the program shuts down as by the close box, but no box waits for an
   // answer any more: what is open is dismissed, what comes is written to standard error.
   bool endedFromOutside = false;
   TerminationSignals endFromOutside([&] {
     endedFromOutside = true;
     boxes.EndWithoutWaiting();
-    form.close();
+    window.close();
     QCoreApplication::quit();  // whatever event loop runs, the main one included
   });
-  form.Form().FormCreate();
+  window.Form().FormCreate();
   int exitCode = 0;
   if (!endedFromOutside) {  // a signal during a box at start-up ends the program there
-    form.show();
+    window.show();
     exitCode = QApplication::exec();
   }
-  form.hide();
-  form.Form().FormDestroy();
+  window.hide();
+  window.Form().FormDestroy();
   return exitCode;
 }

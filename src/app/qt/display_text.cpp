@@ -2,7 +2,7 @@
 
 namespace vidideza {
 
-QString DisplayLine(const std::string& bytes) {
+QString DisplayLine(std::string_view bytes) {
   QString text;
   text.reserve(static_cast<qsizetype>(bytes.size()));
   for (const char c : bytes) {

@@ -1,13 +1,13 @@
 #pragma once
 
 #include <QString>
-#include <string>
+#include <string_view>
 
 namespace vidideza {
 
 // A line of bytes as the response window shows it: one character per byte (Latin-1), control
 // bytes 0x00-0x1F and 0x7F drawn as their Unicode control pictures, so a line stays one line
 // and nothing in it is hidden.
-QString DisplayLine(const std::string& bytes);
+QString DisplayLine(std::string_view bytes);
 
 }  // namespace vidideza

@@ -6,7 +6,6 @@
 #include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabBar>
@@ -14,9 +13,9 @@
 #include <QTimer>
 #include <stdexcept>
 
-#include "app/qt/display_text.h"
 #include "app/qt/list_pick.h"
 #include "app/qt/message_boxes.h"
+#include "app/qt/response_view.h"
 #include "app/qt/spin_edit.h"
 
 namespace vidideza {
@@ -186,11 +185,11 @@ int TQtForm1::ActivePage() const {
 }
 
 void TQtForm1::AddResponseLine(const std::string& line) {
-  Find<QPlainTextEdit>("Memo1")->appendPlainText(DisplayLine(line));
+  Find<TResponseView>("Memo1")->AddLine(line);
 }
 
 void TQtForm1::ClearResponse() {
-  Find<QPlainTextEdit>("Memo1")->clear();
+  Find<TResponseView>("Memo1")->Clear();
 }
 
 void TQtForm1::StartTimer(std::string_view timer) {

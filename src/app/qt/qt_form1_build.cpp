@@ -5,7 +5,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
@@ -15,6 +14,7 @@
 #include "app/form1_design.h"
 #include "app/qt/message_boxes.h"
 #include "app/qt/qt_form1.h"
+#include "app/qt/response_view.h"
 #include "app/qt/spin_edit.h"
 
 namespace vidideza {
@@ -130,17 +130,9 @@ QObject* TQtForm1::BuildControl(const ControlDesign& design) {
       widget = place(button);
       break;
     }
-    case Kind::kMemo: {
-      auto* memo = new QPlainTextEdit(parent);
-      memo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-      memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-      memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-      memo->setTabChangesFocus(true);
-      // The program appends up to millions of lines: an undo history of them would only grow.
-      memo->setUndoRedoEnabled(false);
-      widget = place(memo);
+    case Kind::kMemo:
+      widget = place(new TResponseView(parent));
       break;
-    }
     case Kind::kGroupBox:
     case Kind::kFrame:
       widget = place(new QGroupBox(Latin1(design.text), parent));
