@@ -101,11 +101,14 @@ int StartupChild(int argc, char* argv[], bool million) {
   while (!form.Form().ComPort1().Active())
     RunFor(std::chrono::milliseconds(10));
   constexpr int kLines = 1000000;
+  // Lines of 20 bytes: "A000A,ST,T" and ten digits.
   const auto start = Clock::now();
   std::thread unit([master] {
     std::string block;
+    char digits[16];
     for (int i = 0; i < kLines; ++i) {
-      block += "A000A,ST,T21.5," + std::to_string(i) + "\n";
+      std::snprintf(digits, sizeof digits, "%010d", i);
+      block += std::string("A000A,ST,T") + digits + "\n";
       if (block.size() > 60000 || i + 1 == kLines) {
         std::size_t done = 0;
         while (done < block.size()) {
@@ -117,11 +120,30 @@ int StartupChild(int argc, char* argv[], bool million) {
       }
     }
   });
-  while (MemoLines(memo) < kLines)
-    RunFor(std::chrono::milliseconds(50));
+  // Every line in the log: "RCV: ", the 20 bytes, CR LF.
+  const std::uintmax_t logBytes = std::uintmax_t{kLines} * (5 + 20 + 2);
+  std::error_code error;
+  while (fs::file_size("Test.log", error) < logBytes)
+    RunFor(std::chrono::milliseconds(5));
   const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
   unit.join();
-  std::printf("million %.1f %ld\n", seconds, ResidentKilobytes());
+  RunFor(std::chrono::milliseconds(100));
+  const long rss = ResidentKilobytes();
+  // Scrolling with the million lines held: to the first line and back to the last, each as
+  // the technician does it, painted.
+  memo->setFocus();
+  const auto jump = [memo](Qt::Key key) {
+    const auto from = Clock::now();
+    QTest::keyClick(memo, key, Qt::ControlModifier);
+    memo->viewport()->repaint();
+    return std::chrono::duration<double, std::milli>(Clock::now() - from).count();
+  };
+  const double toFirst = jump(Qt::Key_Home);
+  const bool atFirst = memo->TopLine() == 0;
+  const double toLast = jump(Qt::Key_End);
+  const bool atLast = memo->FollowsEnd() && MemoLines(memo) == kLines;
+  std::printf("million %.2f %ld %.2f %.2f %d\n", seconds, rss, toFirst, toLast,
+              atFirst && atLast ? 1 : 0);
   return 0;
 }
 
@@ -129,17 +151,45 @@ struct UdpFigures {
   int rate = 0;
   int sent = 0;
   int shown = 0;
+  long kernelDrops = 0;
   double p99Ms = 0;
   double maxMs = 0;
 };
 
-// Sends text replies at rate per second for the span and counts what the window showed.
-UdpFigures UdpRun(TQtForm1& form, int rate, std::chrono::seconds span) {
+// The datagrams the kernel dropped at a full receive buffer of the UDP socket bound to port.
+long KernelDrops(int port) {
+  std::ifstream table("/proc/net/udp");
+  std::string line;
+  std::getline(table, line);  // the heading
+  char local[64];
+  while (std::getline(table, line)) {
+    unsigned address = 0, localPort = 0;
+    if (std::sscanf(line.c_str(), " %*d: %63s", local) != 1 ||
+        std::sscanf(local, "%X:%X", &address, &localPort) != 2 ||
+        static_cast<int>(localPort) != port)
+      continue;
+    const auto last = line.find_last_of(' ');
+    return std::stol(line.substr(last + 1));
+  }
+  return 0;
+}
+
+// A text reply of size bytes, the line feed included, numbered i.
+std::string TextReply(std::size_t size, int i) {
+  std::string line = "A000A,UDP," + std::to_string(i) + ",";
+  line.resize(size - 1, 'x');
+  return line + "\n";
+}
+
+// Sends text replies of size bytes at rate per second for the span and counts what the window
+// showed.
+UdpFigures UdpRun(TQtForm1& form, std::size_t size, int rate, std::chrono::seconds span) {
   auto* memo = form.findChild<TResponseView*>(QStringLiteral("Memo1"));
   memo->Clear();
   const int port = form.Form().IdUDPServer1().Bindings().front()->Port;
   std::atomic<bool> done{false};
   std::atomic<int> sent{0};
+  const long dropsBefore = KernelDrops(port);
   std::thread unit([&] {
     const int fd = socket(AF_INET, SOCK_DGRAM, 0);
     sockaddr_in to{};
@@ -152,7 +202,7 @@ UdpFigures UdpRun(TQtForm1& form, int rate, std::chrono::seconds span) {
       const auto due = start + std::chrono::nanoseconds(1000000000LL * i / rate);
       while (Clock::now() < due)
         std::this_thread::yield();
-      const std::string line = "A000A,UDP," + std::to_string(i) + "\n";
+      const std::string line = TextReply(size, i);
       sendto(fd, line.data(), line.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
       ++sent;
     }
@@ -181,6 +231,7 @@ UdpFigures UdpRun(TQtForm1& form, int rate, std::chrono::seconds span) {
   f.rate = rate;
   f.sent = sent;
   f.shown = MemoLines(memo);
+  f.kernelDrops = KernelDrops(port) - dropsBefore;
   f.p99Ms = answers.empty() ? 0 : answers[answers.size() * 99 / 100];
   f.maxMs = answers.empty() ? 0 : answers.back();
   return f;
@@ -202,15 +253,23 @@ int UdpChild(int argc, char* argv[], int seconds) {
   }
   form.findChild<QLineEdit*>(QStringLiteral("Edit11"))->setText(QStringLiteral("0"));
   form.findChild<QTabWidget*>(QStringLiteral("PageControl1"))->setCurrentIndex(1);
-  std::printf("| offered rate | sent | shown and logged | lost | window answers, p99 | max |\n");
-  std::printf("|---|---|---|---|---|---|\n");
-  for (const int rate : {5000, 7500, 10000, 20000}) {
-    const UdpFigures f = UdpRun(form, rate, std::chrono::seconds(seconds));
-    std::printf("| %d/s | %d | %d | %d | %.1f ms | %.1f ms |\n", f.rate, f.sent, f.shown,
-                f.sent - f.shown, f.p99Ms, f.maxMs);
-    std::fflush(stdout);
-    if (f.shown < f.sent)
-      break;
+  const struct {
+    std::size_t size;
+    std::vector<int> rates;
+  } series[] = {{40, {10000, 20000, 30000, 40000, 60000}}, {8192, {1000, 2000, 3000, 4000, 6000}}};
+  for (const auto& s : series) {
+    std::printf("\n| %zu-byte replies, offered rate | sent | shown and logged | lost | of which "
+                "dropped by the kernel | window answers, p99 | max |\n",
+                s.size);
+    std::printf("|---|---|---|---|---|---|---|\n");
+    for (const int rate : s.rates) {
+      const UdpFigures f = UdpRun(form, s.size, rate, std::chrono::seconds(seconds));
+      std::printf("| %d/s | %d | %d | %d | %ld | %.1f ms | %.1f ms |\n", f.rate, f.sent, f.shown,
+                  f.sent - f.shown, f.kernelDrops, f.p99Ms, f.maxMs);
+      std::fflush(stdout);
+      if (f.shown < f.sent)
+        break;
+    }
   }
   return 0;
 }
@@ -277,15 +336,22 @@ int main(int argc, char* argv[]) {
 
   long long started = 0;
   const std::string million = RunChild(self.c_str(), {"million-child"}, &started);
-  double seconds = 0;
+  double seconds = 0, toFirst = 0, toLast = 0;
   long shownRss = 0, rss = 0;
   long long shown = 0;
-  std::sscanf(million.c_str(), "shown %lld %ld\nmillion %lf %ld", &shown, &shownRss, &seconds,
-              &rss);
-  std::printf(
-      "| 1,000,000 serial lines into the response window | time | resident memory after |\n");
-  std::printf("|---|---|---|\n");
-  std::printf("| all shown and logged | %.1f s | %.1f MB |\n\n", seconds, rss / 1024.0);
+  int scrolled = 0;
+  std::sscanf(million.c_str(), "shown %lld %ld\nmillion %lf %ld %lf %lf %d", &shown, &shownRss,
+              &seconds, &rss, &toFirst, &toLast, &scrolled);
+  const double perLine = static_cast<double>(rss - shownRss) * 1024.0 / 1e6;
+  std::printf("| 1,000,000 serial lines of 20 bytes | until all are in Test.log | resident "
+              "memory after | memory per line over its 20 bytes |\n");
+  std::printf("|---|---|---|---|\n");
+  std::printf("| into the running program | %.2f s | %.1f MB (%.1f MB at start-up) | %.1f bytes |\n\n",
+              seconds, rss / 1024.0, shownRss / 1024.0, perLine - 20);
+  std::printf("| scrolling with 1,000,000 lines held | time, painted |\n|---|---|\n");
+  std::printf("| to the first line (Ctrl+Home) | %.2f ms |\n", toFirst);
+  std::printf("| back to the last line (Ctrl+End) | %.2f ms%s |\n\n", toLast,
+              scrolled ? "" : " (did not arrive)");
   std::fflush(stdout);
 
   const char* seconds20 = std::getenv("BENCH_UDP_SECONDS");

@@ -99,43 +99,57 @@ class PosixLogFile final : public LogFile {
       RaiseFileError(errno == ENOENT || errno == ENOTDIR ? ENOENT : errno);
     }
     name_ = std::move(where.name);
-    fd_ = OpenLogIn(folder_.get(), name_);
+    Open();
   }
 
+  // Two system calls a line, the name's check and the write: a busy unit sends thousands.
   void Append(std::string_view bytes) override {
     FollowTheName();
-    const off_t before = ::lseek(fd_.get(), 0, SEEK_END);
-    while (!bytes.empty()) {
-      const ssize_t n = ::write(fd_.get(), bytes.data(), bytes.size());
+    std::size_t written = 0;
+    while (written < bytes.size()) {
+      const ssize_t n = ::write(fd_.get(), bytes.data() + written, bytes.size() - written);
       if (n < 0) {
         if (errno == EINTR) {
           continue;
         }
         const int error = errno;
         // A half-written line would corrupt the log: take it back.
-        if (before >= 0) {
-          [[maybe_unused]] const int cut = ::ftruncate(fd_.get(), before);
+        struct stat st {};
+        if (written > 0 && ::fstat(fd_.get(), &st) == 0 &&
+            st.st_size >= static_cast<off_t>(written)) {
+          [[maybe_unused]] const int cut =
+              ::ftruncate(fd_.get(), st.st_size - static_cast<off_t>(written));
         }
         RaiseFileError(error);
       }
-      bytes.remove_prefix(static_cast<std::size_t>(n));
+      written += static_cast<std::size_t>(n);
     }
   }
 
  private:
+  void Open() {
+    UniqueFd fd = OpenLogIn(folder_.get(), name_);
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0) {
+      RaiseFileError(errno);
+    }
+    fd_ = std::move(fd);
+    opened_ = st;
+  }
+
+  // The open file keeps its identity: only the name is looked up again.
   void FollowTheName() {
     struct stat named {};
-    struct stat open {};
-    if (::fstatat(folder_.get(), name_.c_str(), &named, 0) == 0 && ::fstat(fd_.get(), &open) == 0 &&
-        SameFile(named, open)) {
+    if (::fstatat(folder_.get(), name_.c_str(), &named, 0) == 0 && SameFile(named, opened_)) {
       return;
     }
-    fd_ = OpenLogIn(folder_.get(), name_);  // on failure the old file stays, unwritten
+    Open();  // on failure the old file stays, unwritten
   }
 
   UniqueFd folder_;
   std::string name_;
   UniqueFd fd_;
+  struct stat opened_ {};  // device and inode of fd_
 };
 
 }  // namespace
