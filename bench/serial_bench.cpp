@@ -132,6 +132,8 @@ Figures Measure(const Subject& subject) {
 
   const pid_t pid = fork();
   if (pid == 0) {
+    close(slave);
+    close(master);
     chdir(dir.c_str());
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     if (subject.needsTerminal) {
@@ -159,8 +161,10 @@ Figures Measure(const Subject& subject) {
     execvp(argv[0], argv.data());
     _exit(127);
   }
-  // The bench keeps its own end of the line open too, so the line never hangs up while the
-  // subject opens it.
+  // The line's far end is the subject's alone: the tool refuses a line that another process
+  // holds open, as it would be with a terminal program on the same port.
+  close(slave);
+  slave = -1;
   // Whatever the subject prints on its terminal is read away, so it never blocks on it.
   std::atomic<bool> draining{subject.needsTerminal};
   std::thread drain([&] {
@@ -229,7 +233,6 @@ Figures Measure(const Subject& subject) {
   draining = false;
   drain.join();
   close(master);
-  close(slave);
   if (termMaster >= 0)
     close(termMaster), close(termSlave);
   fs::remove_all(dir);

@@ -25,6 +25,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -168,8 +169,11 @@ long KernelDrops(int port) {
         std::sscanf(local, "%X:%X", &address, &localPort) != 2 ||
         static_cast<int>(localPort) != port)
       continue;
-    const auto last = line.find_last_of(' ');
-    return std::stol(line.substr(last + 1));
+    std::istringstream fields(line);
+    std::string field, last;
+    while (fields >> field)
+      last = field;
+    return std::stol(last);
   }
   return 0;
 }
@@ -256,7 +260,8 @@ int UdpChild(int argc, char* argv[], int seconds) {
   const struct {
     std::size_t size;
     std::vector<int> rates;
-  } series[] = {{40, {10000, 20000, 30000, 40000, 60000}}, {8192, {1000, 2000, 3000, 4000, 6000}}};
+  } series[] = {{40, {10000, 20000, 30000, 40000, 50000, 60000}},
+                {8192, {1000, 2000, 4000, 6000, 8000, 12000}}};
   for (const auto& s : series) {
     std::printf("\n| %zu-byte replies, offered rate | sent | shown and logged | lost | of which "
                 "dropped by the kernel | window answers, p99 | max |\n",
