@@ -32,16 +32,16 @@ enum class FontRole {
 // One control of the window as designed. Positions are 96-dpi pixels inside the parent, for
 // a default font whose line is 13 pixels high; a label's size comes from its caption.
 struct ControlDesign {
-  std::string_view name;
-  ControlKind kind;
-  std::string_view parent;  // empty for the window itself
+  std::string_view name{};
+  ControlKind kind = ControlKind::kLabel;
+  std::string_view parent{};  // empty for the window itself
   int left = 0;
   int top = 0;
   int width = 0;
   int height = 0;
-  std::string_view text;  // caption or initial text
-  std::vector<std::string> items;
-  std::string_view tooltip;
+  std::string_view text{};  // caption or initial text
+  std::vector<std::string> items{};
+  std::string_view tooltip{};
   FontRole font = FontRole::kDefault;
   int tabOrder = -1;  // place in the window's Tab order; -1: not in it
   int minimum = 0;    // spin box limits
