@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <stdexcept>
 #include <string>
 
@@ -13,7 +14,7 @@ TLineStore::Chunk& TLineStore::ChunkFor(std::size_t length) {
     Chunk chunk;
     chunk.capacity = std::max(kChunkSize, length);
     // Not value-initialised: the pages are touched only as lines fill them.
-    chunk.bytes.reset(new char[chunk.capacity]);
+    chunk.bytes = std::make_unique_for_overwrite<char[]>(chunk.capacity);
     chunks_.push_back(std::move(chunk));
     firstLines_.push_back(lineCount_);
   }
