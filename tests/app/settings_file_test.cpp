@@ -45,6 +45,31 @@ TEST(Settings, RoundTripKeepsWhatOtherProgramsWrote) {
   EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
 }
 
+// A saved port name comes back as it was, except for what a profile file cannot hold: blanks
+// around it and one pair of quotes are dropped on reading, as on Windows.
+TEST(Settings, SavedPortNamesComeBackAsTheProfileRulesRead) {
+  const struct {
+    const char* saved;
+    const char* readBack;
+  } cases[] = {
+      {"COM4", "COM4"},
+      {"/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A9X1-if00-port0",
+       "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A9X1-if00-port0"},
+      {"COM 4", "COM 4"},
+      {"a=b;c", "a=b;c"},
+      {" COM4\t", "COM4"},
+      {" = \"COM4", "= \"COM4"},
+      {"\"COM4\"", "COM4"},
+  };
+  for (const auto& c : cases) {
+    const CurrentTempDir dir;
+    WriteSettings({c.saved, 3});
+    const Settings read = ReadSettings();
+    EXPECT_EQ(read.comPort, c.readBack) << c.saved;
+    EXPECT_EQ(read.cardNr, 3) << c.saved;
+  }
+}
+
 void ExpectRefused(const fs::path& file, const std::string& before) {
   try {
     WriteSettings({"COM5", 1});
