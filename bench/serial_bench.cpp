@@ -68,7 +68,7 @@ class LogWatch {
       pollfd p{inotify_, POLLIN, 0};
       if (poll(&p, 1, static_cast<int>(std::min<long>(left.count(), 50))) > 0) {
         char events[4096];
-        (void)read(inotify_, events, sizeof events);
+        [[maybe_unused]] const ssize_t drained = read(inotify_, events, sizeof events);
       }
     }
   }
@@ -134,7 +134,9 @@ Figures Measure(const Subject& subject) {
   if (pid == 0) {
     close(slave);
     close(master);
-    chdir(dir.c_str());
+    if (chdir(dir.c_str()) != 0) {
+      _exit(127);
+    }
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     if (subject.needsTerminal) {
       setsid();
@@ -172,7 +174,7 @@ Figures Measure(const Subject& subject) {
     while (draining) {
       pollfd p{termMaster, POLLIN, 0};
       if (poll(&p, 1, 50) > 0)
-        (void)read(termMaster, sink, sizeof sink);
+        [[maybe_unused]] const ssize_t drained = read(termMaster, sink, sizeof sink);
     }
   });
   LogWatch watch(log);

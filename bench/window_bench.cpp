@@ -23,6 +23,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -281,7 +282,10 @@ int UdpChild(int argc, char* argv[], int seconds) {
 
 std::string RunChild(const char* self, const std::vector<std::string>& args, long long* started) {
   int out[2];
-  pipe(out);
+  if (pipe(out) != 0) {
+    std::perror("pipe");
+    std::exit(1);
+  }
   *started = MonotonicNs();
   const pid_t pid = fork();
   if (pid == 0) {

@@ -25,15 +25,15 @@ class RivalReader {
     if (pid_ == 0) {
       ::close(ready[0]);
       const char started = 1;
-      (void)::write(ready[1], &started, 1);
+      [[maybe_unused]] const ssize_t told = ::write(ready[1], &started, 1);
       char buffer[64];
       for (;;) {
-        (void)::read(slave, buffer, sizeof buffer);
+        [[maybe_unused]] const ssize_t taken = ::read(slave, buffer, sizeof buffer);
       }
     }
     ::close(ready[1]);
     char started = 0;
-    (void)::read(ready[0], &started, 1);
+    [[maybe_unused]] const ssize_t heard = ::read(ready[0], &started, 1);
     ::close(ready[0]);
   }
   RivalReader(const RivalReader&) = delete;
