@@ -4,7 +4,8 @@
 
 namespace vidideza {
 
-// The window and program icon: 32 x 32 pixels in the 16 colours of the classic palette.
+// The window and program icon, in the sizes the desktop asks for; its 32 x 32 image uses only
+// colours of the classic 16-colour palette.
 QIcon ProgramIcon();
 
 }  // namespace vidideza
