@@ -1,4 +1,5 @@
 #include "serial/posix_device_admission.h"
+#include "serial/posix_device_holders.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -25,6 +26,41 @@ TEST(DeviceRefusal, AdmitsOnlyCharacterDevicesThatAreNotOwnTerminals) {
   };
   for (const auto& row : rows) {
     EXPECT_EQ(DeviceRefusal(row.mode, row.device, {pts3}), row.refusal) << row.mode;
+  }
+}
+
+TEST(IsSameCharacterDevice, PseudoTerminalsOfAnotherDevptsInstanceAreOtherTerminals) {
+  const auto node = [](mode_t type, unsigned major, unsigned minor, dev_t filesystem) {
+    struct stat st {};
+    st.st_mode = type | 0620;
+    st.st_rdev = makedev(major, minor);
+    st.st_dev = filesystem;
+    return st;
+  };
+  const dev_t hostPts = makedev(0, 25);
+  const dev_t privatePts = makedev(0, 90);
+  const dev_t devtmpfs = makedev(0, 5);
+  const dev_t privateDev = makedev(0, 91);
+  const struct {
+    struct stat a;
+    struct stat b;
+    bool same;
+  } rows[] = {
+      // a pseudo-terminal is known by its number within its own instance only
+      {node(S_IFCHR, 136, 0, hostPts), node(S_IFCHR, 136, 0, hostPts), true},
+      {node(S_IFCHR, 136, 0, hostPts), node(S_IFCHR, 136, 0, privatePts), false},
+      {node(S_IFCHR, 143, 7, hostPts), node(S_IFCHR, 143, 7, privatePts), false},
+      {node(S_IFCHR, 136, 0, hostPts), node(S_IFCHR, 136, 1, hostPts), false},
+      // a real adapter is the same hardware through any node that names it
+      {node(S_IFCHR, 188, 0, devtmpfs), node(S_IFCHR, 188, 0, privateDev), true},
+      {node(S_IFCHR, 166, 0, devtmpfs), node(S_IFCHR, 166, 0, devtmpfs), true},
+      {node(S_IFCHR, 188, 0, devtmpfs), node(S_IFCHR, 188, 1, devtmpfs), false},
+      {node(S_IFCHR, 4, 64, devtmpfs), node(S_IFBLK, 4, 64, devtmpfs), false},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(IsSameCharacterDevice(row.a, row.b), row.same)
+        << major(row.a.st_rdev) << ":" << minor(row.a.st_rdev) << " on " << row.a.st_dev << " and "
+        << major(row.b.st_rdev) << ":" << minor(row.b.st_rdev) << " on " << row.b.st_dev;
   }
 }
 
