@@ -28,6 +28,7 @@ add_executable(core_tests
   net/win32_udp_peer.cpp
   serial/win32_com_port_test.cpp
   serial/win32_line_settings_test.cpp
+  serial/win32_port_listings_test.cpp
 )
 target_include_directories(core_tests PRIVATE . serial net)
 target_link_libraries(core_tests PRIVATE vidideza_core GTest::gtest_main)

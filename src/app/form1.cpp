@@ -38,8 +38,7 @@ TForm1::TForm1(TFormView& view)
       ComPort1_(std::make_unique<TComPort>(dispatcher_)),
       IdUDPServer1_(std::make_unique<TIdUDPServer>(dispatcher_)) {
   dispatcher_.SetErrorSink([this](const std::exception_ptr& error) { guard_.Report(error); });
-  // The design's COM1 ... COM9, and on this system the serial devices present.
-  view_.SetItems("ComboBox3", SerialPortNames());
+  FillPortSelector();
   ConfigureComPort();
   ConfigureUdpServer();
 }
@@ -123,6 +122,23 @@ void TForm1::TabSheet2Show() {
   ComPort1_->SetActive(false);
   RebindUdpServer();
   Protocol.RestartUnitPoll();
+}
+
+// The design's COM1 ... COM9, then the serial devices present now, each with what the system
+// tells about it. The text stays as it is and no handler runs.
+void TForm1::FillPortSelector() {
+  std::vector<std::string> names;
+  std::vector<std::string> hints;
+  for (PortListing& port : SerialPortListings()) {
+    names.push_back(std::move(port.name));
+    hints.push_back(std::move(port.identity));
+  }
+  view_.SetItems("ComboBox3", names);
+  view_.SetItemHints("ComboBox3", hints);
+}
+
+void TForm1::ComboBox3DropDown() {
+  FillPortSelector();
 }
 
 void TForm1::ComboBox3Change() {

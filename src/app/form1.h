@@ -45,8 +45,9 @@ class TForm1 final : private SetupProtocolHost {
   void TabSheet1Show();
   void TabSheet2Show();
 
-  // Serial port selector.
+  // Serial port selector: a change reopens the port; opening the list reads the ports anew.
   void ComboBox3Change();
+  void ComboBox3DropDown();
 
   // Command console.
   void Button1Click();
@@ -80,6 +81,7 @@ class TForm1 final : private SetupProtocolHost {
   void ConfigureComPort();
   void ConfigureUdpServer();
   void FillCardSelector();
+  void FillPortSelector();
   void ShowAdapterAddresses(const TAdapter& adapter);
   void ShowHexAddress();
   std::optional<char> CheckedCode() const;

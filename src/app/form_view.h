@@ -33,6 +33,8 @@ class TFormView : public Dialogs {
   virtual bool Checked(std::string_view control) const = 0;
   // A selector's list; its edit text stays as it is.
   virtual void SetItems(std::string_view control, const std::vector<std::string>& items) = 0;
+  // What the open list tells about each item (its tooltip): hints[i] for item i, "" for none.
+  virtual void SetItemHints(std::string_view control, const std::vector<std::string>& hints) = 0;
   virtual int ItemIndex(std::string_view control) const = 0;  // -1: none selected
   virtual void SetItemIndex(std::string_view control, int index) = 0;
   // The index of PageControl1's active page: the link selector.

@@ -403,22 +403,4 @@ bool SerialDevicePresent(const std::string& deviceName) {
          S_ISCHR(st.st_mode);
 }
 
-std::vector<std::string> SerialPortNames() {
-  std::vector<std::string> names;
-  for (int i = 1; i <= 9; ++i) {
-    names.push_back("COM" + std::to_string(i));
-  }
-  std::vector<std::string> adapters;
-  std::error_code error;
-  for (const auto& entry : std::filesystem::directory_iterator("/dev", error)) {
-    const std::string name = entry.path().filename().string();
-    if (name.rfind("ttyUSB", 0) == 0 || name.rfind("ttyACM", 0) == 0) {
-      adapters.push_back(name);
-    }
-  }
-  std::sort(adapters.begin(), adapters.end());
-  names.insert(names.end(), adapters.begin(), adapters.end());
-  return names;
-}
-
 }  // namespace vidideza

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "serial/com_settings.h"
+#include "serial/port_listing.h"
 
 namespace vidideza {
 
@@ -66,7 +67,8 @@ std::unique_ptr<SerialDevice> OpenSerialDevice(const std::string& deviceName);
 // adapter was unplugged looks for it a few times a second.
 bool SerialDevicePresent(const std::string& deviceName);
 
-// Port names the selector offers: "COM1" ... "COM9", then the serial devices present.
-std::vector<std::string> SerialPortNames();
+// The ports the selector offers, read anew on each call: "COM1" ... "COM9", then the serial
+// devices present now, with what the system tells about each.
+std::vector<PortListing> SerialPortListings();
 
 }  // namespace vidideza

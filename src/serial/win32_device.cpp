@@ -238,33 +238,6 @@ class Win32SerialDevice final : public SerialDevice {
   std::string writeBytes_;
 };
 
-// The ports the system knows of, as the registry lists them.
-std::vector<std::string> PresentPortNames() {
-  std::vector<std::string> names;
-  HKEY key = nullptr;
-  if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, "HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_READ, &key) !=
-      ERROR_SUCCESS) {
-    return names;
-  }
-  for (DWORD i = 0;; ++i) {
-    char valueName[256];
-    DWORD valueNameSize = sizeof valueName;
-    char data[256];
-    DWORD dataSize = sizeof data - 1;
-    DWORD type = 0;
-    if (::RegEnumValueA(key, i, valueName, &valueNameSize, nullptr, &type,
-                        reinterpret_cast<BYTE*>(data), &dataSize) != ERROR_SUCCESS) {
-      break;
-    }
-    if (type == REG_SZ && dataSize > 0) {
-      data[dataSize] = '\0';
-      names.emplace_back(data);
-    }
-  }
-  ::RegCloseKey(key);
-  return names;
-}
-
 }  // namespace
 
 std::optional<int> ChangeProcessPriority(TPriorityClass priority) {
@@ -297,10 +270,6 @@ bool SerialDevicePresent(const std::string& deviceName) {
   char target[1024];
   return !name.empty() && (::QueryDosDeviceA(name.c_str(), target, sizeof target) != 0 ||
                            ::GetLastError() == ERROR_INSUFFICIENT_BUFFER);
-}
-
-std::vector<std::string> SerialPortNames() {
-  return SelectorPortNames(PresentPortNames());
 }
 
 }  // namespace vidideza

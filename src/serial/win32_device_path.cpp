@@ -30,4 +30,15 @@ std::vector<std::string> SelectorPortNames(std::vector<std::string> present) {
   return names;
 }
 
+std::vector<PortListing> SelectorListingsWithFriendlyNames(
+    std::vector<std::string> present, const std::map<std::string, std::string>& friendlyNames) {
+  std::vector<PortListing> listings;
+  for (std::string& name : SelectorPortNames(std::move(present))) {
+    const auto friendly = friendlyNames.find(name);
+    listings.push_back(
+        {std::move(name), friendly == friendlyNames.end() ? std::string() : friendly->second});
+  }
+  return listings;
+}
+
 }  // namespace vidideza

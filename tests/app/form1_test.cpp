@@ -89,6 +89,22 @@ TEST_F(Form1Test, StartUpTakesTheSavedPortAndOpensItWhenTheFirstPageShows) {
   EXPECT_FALSE(form->IdUDPServer1().Active());
 }
 
+TEST_F(Form1Test, OpeningThePortListReadsItAnewAndTouchesNeitherTextNorPort) {
+  Start();
+  view["ComboBox3"].items = {"stale"};
+  view["ComboBox3"].hints = {"stale"};
+  Run(&TForm1::ComboBox3DropDown);
+  const std::vector<std::string>& ports = view["ComboBox3"].items;
+  ASSERT_GE(ports.size(), 9U);
+  EXPECT_EQ(ports.front(), "COM1");
+  EXPECT_EQ(ports[8], "COM9");
+  EXPECT_EQ(view["ComboBox3"].hints.size(), ports.size());
+  EXPECT_EQ(view["ComboBox3"].text, pty.path());
+  EXPECT_EQ(form->ComPort1().DeviceName(), pty.path());
+  EXPECT_TRUE(form->ComPort1().Active());
+  EXPECT_TRUE(view.Boxes().empty());
+}
+
 TEST_F(Form1Test, CardNumberOutsideTheAdapterListLeavesTheCardFieldsAsDesigned) {
   WriteSettings(pty.path(), "[Network]\r\nCardNr=99\r\n");
   Create();

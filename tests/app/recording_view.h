@@ -27,6 +27,7 @@ class RecordingView final : public TFormView {
     bool checked = false;
     std::vector<std::string> items;
     int itemIndex = -1;
+    std::vector<std::string> hints;
   };
 
   RecordingView() {
@@ -112,6 +113,9 @@ class RecordingView final : public TFormView {
     Control& box = Find(control);
     box.items = items;
     box.itemIndex = items.empty() ? -1 : 0;
+  }
+  void SetItemHints(std::string_view control, const std::vector<std::string>& hints) override {
+    Find(control).hints = hints;
   }
   int ItemIndex(std::string_view control) const override { return Find(control).itemIndex; }
   void SetItemIndex(std::string_view control, int index) override {

@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <stdexcept>
 
+#include "app/qt/drop_down_box.h"
 #include "app/qt/list_pick.h"
 #include "app/qt/message_boxes.h"
 #include "app/qt/response_view.h"
@@ -70,6 +71,9 @@ void TQtForm1::ConnectHandlers() {
     connect(box->lineEdit(), &QLineEdit::textEdited, this, Guarded(handler));
     connect(box, &QComboBox::textActivated, this, Guarded(handler));
   }
+  // The port list is read anew each time it opens: adapters come and go while the tool runs.
+  static_cast<TDropDownBox*>(Find<QComboBox>("ComboBox3"))
+      ->SetOnDropDown(Guarded(&TForm1::ComboBox3DropDown));
   // The card selector changes fields the technician may have typed: only a pick from its list
   // is a card choice, never leaving it or typing into it.
   new ListPick(Find<QComboBox>("ComboBox4"), Guarded(&TForm1::ComboBox4Change));
@@ -165,11 +169,22 @@ bool TQtForm1::Checked(std::string_view control) const {
 void TQtForm1::SetItems(std::string_view control, const std::vector<std::string>& items) {
   auto* box = Find<QComboBox>(control);
   const QString text = box->currentText();
+  const QSignalBlocker quiet(box);
   box->clear();
   for (const std::string& item : items) {
     box->addItem(FromBytes(item));
   }
+  // The open list marks the item the text names, if one does.
+  box->setCurrentIndex(box->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive));
   box->setEditText(text);
+}
+
+void TQtForm1::SetItemHints(std::string_view control, const std::vector<std::string>& hints) {
+  auto* box = Find<QComboBox>(control);
+  for (int i = 0; i < box->count() && i < static_cast<int>(hints.size()); ++i) {
+    const std::string& hint = hints[static_cast<std::size_t>(i)];
+    box->setItemData(i, hint.empty() ? QVariant() : QVariant(FromBytes(hint)), Qt::ToolTipRole);
+  }
 }
 
 int TQtForm1::ItemIndex(std::string_view control) const {

@@ -40,6 +40,7 @@ class TQtForm1 final : public QWidget, public TFormView {
   void SetColour(std::string_view control, std::optional<Rgb> colour) override;
   bool Checked(std::string_view control) const override;
   void SetItems(std::string_view control, const std::vector<std::string>& items) override;
+  void SetItemHints(std::string_view control, const std::vector<std::string>& hints) override;
   int ItemIndex(std::string_view control) const override;
   void SetItemIndex(std::string_view control, int index) override;
   int ActivePage() const override;

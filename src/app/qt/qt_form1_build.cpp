@@ -12,6 +12,7 @@
 #include <algorithm>
 
 #include "app/form1_design.h"
+#include "app/qt/drop_down_box.h"
 #include "app/qt/message_boxes.h"
 #include "app/qt/qt_form1.h"
 #include "app/qt/response_view.h"
@@ -144,7 +145,7 @@ QObject* TQtForm1::BuildControl(const ControlDesign& design) {
       break;
     }
     case Kind::kComboBox: {
-      auto* box = new QComboBox(parent);
+      auto* box = new TDropDownBox(parent);
       box->setEditable(true);
       box->setInsertPolicy(QComboBox::NoInsert);
       for (const std::string& item : design.items) {
