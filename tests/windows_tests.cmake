@@ -32,3 +32,8 @@ add_executable(core_tests
 )
 target_include_directories(core_tests PRIVATE . serial net)
 target_link_libraries(core_tests PRIVATE vidideza_core GTest::gtest_main)
+
+# What the end-to-end run of VIDideza.exe under Wine reads and drives the windows with.
+if(TARGET VIDideza)
+  add_executable(win32_window_driver app/win32_window_driver.cpp)
+endif()

@@ -1,0 +1,73 @@
+// Drives the windows of this Wine session (or Windows desktop) for the window tests:
+//   win32_window_driver                  prints each visible top-level window with the texts of
+//                                        its controls, one a line: "Title | text | text ..."
+//   win32_window_driver close TITLE      asks each window of that title to close, as its close
+//                                        box does (WM_CLOSE)
+//   win32_window_driver end-session TITLE  tells each window of that title that the session
+//                                        ends (WM_QUERYENDSESSION, then WM_ENDSESSION)
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string Text(HWND window) {
+  wchar_t text[1024];
+  const int length = ::GetWindowTextW(window, text, 1024);
+  std::string bytes;
+  for (int i = 0; i < length; ++i) {
+    bytes.push_back(text[i] <= 0xFF ? static_cast<char>(text[i]) : '?');
+  }
+  return bytes;
+}
+
+BOOL CALLBACK AddChild(HWND child, LPARAM line) {
+  if (::IsWindowVisible(child)) {
+    if (const std::string text = Text(child); !text.empty()) {
+      *reinterpret_cast<std::string*>(line) += " | " + text;
+    }
+  }
+  return TRUE;
+}
+
+BOOL CALLBACK AddWindow(HWND window, LPARAM windows) {
+  if (::IsWindowVisible(window)) {
+    reinterpret_cast<std::vector<HWND>*>(windows)->push_back(window);
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  std::vector<HWND> windows;
+  ::EnumWindows(&AddWindow, reinterpret_cast<LPARAM>(&windows));
+  if (argc == 1) {
+    for (HWND window : windows) {
+      std::string line = Text(window);
+      ::EnumChildWindows(window, &AddChild, reinterpret_cast<LPARAM>(&line));
+      std::printf("%s\n", line.c_str());
+    }
+    return 0;
+  }
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: win32_window_driver [close|end-session TITLE]\n");
+    return 2;
+  }
+  int found = 0;
+  for (HWND window : windows) {
+    if (Text(window) != argv[2]) {
+      continue;
+    }
+    ++found;
+    if (std::strcmp(argv[1], "close") == 0) {
+      ::PostMessageW(window, WM_CLOSE, 0, 0);
+    } else if (::SendMessageW(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF) != FALSE) {
+      ::SendMessageW(window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    }
+  }
+  return found > 0 ? 0 : 1;
+}
