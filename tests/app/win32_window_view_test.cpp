@@ -120,6 +120,19 @@ TEST_F(Win32WindowTest, EveryControlIsBuiltAsDesigned) {
   EXPECT_EQ(window_->ActivePage(), 0);
 }
 
+// The captions are laid out for the design's face: whichever face stands in, none is clipped.
+TEST_F(Win32WindowTest, EveryCaptionInAFrameEndsWithinIt) {
+  for (const ControlDesign& design : Form1Design()) {
+    if ((design.kind == ControlKind::kLabel || design.kind == ControlKind::kSpinCaption) &&
+        DesignOf(design.parent).kind == ControlKind::kGroupBox) {
+      RECT frame{};
+      ::GetClientRect(Control(std::string(design.parent).c_str()), &frame);
+      EXPECT_LE(PlaceOf(Control(std::string(design.name).c_str())).right, frame.right)
+          << design.name;
+    }
+  }
+}
+
 TEST_F(Win32WindowTest, ALabelTakesTheWidthOfItsCaption) {
   const RECT before = PlaceOf(Control("Label22"));
   window_->SetCaption("Label22", "Searching unit ....................");

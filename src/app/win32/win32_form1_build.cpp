@@ -40,6 +40,47 @@ int LineHeight(HFONT font) {
   return metrics.tmHeight;
 }
 
+// Whether every caption inside a group frame ends within the frame, in that font.
+bool CaptionsFit(HFONT font) {
+  const double scale = static_cast<double>(LineHeight(font)) / kDesignLineHeight;
+  const auto scaled = [&](int pixels) { return static_cast<int>(pixels * scale + 0.5); };
+  const HDC screen = ::GetDC(nullptr);
+  const HGDIOBJ old = ::SelectObject(screen, font);
+  bool fit = true;
+  for (const ControlDesign& design : Form1Design()) {
+    const bool caption =
+        design.kind == ControlKind::kLabel || design.kind == ControlKind::kSpinCaption;
+    if (!caption || design.font != FontRole::kDefault ||
+        DesignOf(design.parent).kind != ControlKind::kGroupBox) {
+      continue;
+    }
+    const std::wstring text = Wide(design.text);
+    SIZE extent{};
+    ::GetTextExtentPoint32W(screen, text.c_str(), static_cast<int>(text.size()), &extent);
+    fit = fit && scaled(design.left) + extent.cx <= scaled(DesignOf(design.parent).width) - 2;
+  }
+  ::SelectObject(screen, old);
+  ::ReleaseDC(nullptr, screen);
+  return fit;
+}
+
+// "MS Sans Serif", 11 pixels at 96 dpi. The design's captions are laid out for Windows' own face
+// of that name; where the system's face is wider (Wine's stand-in), a narrower one stands in, as
+// in the Qt view: the first of the list in which every caption fits its frame.
+HFONT MakeDefaultFont(int dpi) {
+  constexpr const wchar_t* kFaces[] = {L"MS Sans Serif", L"Microsoft Sans Serif",
+                                       L"Liberation Sans Narrow", L"Arial Narrow",
+                                       L"DejaVu Sans Condensed"};
+  for (const wchar_t* face : kFaces) {
+    const HFONT font = MakeFont(face, 11, false, dpi);
+    if (CaptionsFit(font)) {
+      return font;
+    }
+    ::DeleteObject(font);
+  }
+  return MakeFont(kFaces[0], 11, false, dpi);
+}
+
 // Where a container's children are placed, by the smallest Tab place among them.
 int TabPlace(const ControlDesign& design) {
   int place = design.tabOrder;
@@ -85,7 +126,7 @@ void TWin32Form1::SizeLabel(HWND label, const ControlDesign& design) {
 
 void TWin32Form1::BuildControls() {
   const int dpi = ScreenDpi();
-  font_.reset(MakeFont(L"MS Sans Serif", 11, false, dpi));
+  font_.reset(MakeDefaultFont(dpi));
   selectorFont_.reset(MakeFont(L"Arial", 27, true, dpi));
   scale_ = static_cast<double>(LineHeight(font_.get())) / kDesignLineHeight;
   int id = kFirstControlId;
