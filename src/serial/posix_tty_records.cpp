@@ -118,7 +118,10 @@ std::vector<PortListing> ReadTtyPorts(const fs::path& devRoot, const fs::path& s
   std::map<std::string, TtyRecord> records;
   for (const std::string& name : names) {
     if (auto record = ReadSysfsTty(sysRoot, name)) {
-      records[name] = WithUdevProperties(std::move(*record), udev(name));
+      // udev is asked only about ttys with a device behind them: the many virtual consoles have
+      // none, and the list is read on the UI thread each time it opens.
+      records[name] = record->hasDevice ? WithUdevProperties(std::move(*record), udev(name))
+                                        : std::move(*record);
     }
   }
   return SelectTtyPorts(names, records, ReadByIdLinks(devRoot));

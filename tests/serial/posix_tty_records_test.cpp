@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -132,7 +133,9 @@ TEST_F(TtyTrees, SysfsAloneTellsTheAdaptersAndTheRealUarts) {
 
 TEST_F(TtyTrees, UdevsHardwareDatabaseNamesTheDevices) {
   LayOutAMachine();
-  const UdevLookup udev = [](const std::string& name) {
+  std::vector<std::string> asked;
+  const UdevLookup udev = [&asked](const std::string& name) {
+    asked.push_back(name);
     std::map<std::string, std::string> properties;
     if (name == "ttyACM0") {
       properties = {{"ID_VENDOR_FROM_DATABASE", "Arduino SA"},
@@ -144,6 +147,9 @@ TEST_F(TtyTrees, UdevsHardwareDatabaseNamesTheDevices) {
   ASSERT_FALSE(ports.empty());
   EXPECT_EQ(ports[0].identity,
             "Arduino SA Uno (CDC ACM), serial 75830333, USB 2341:0043, driver cdc_acm");
+  // udev is not asked about ttys without a device (the virtual console).
+  EXPECT_EQ(std::count(asked.begin(), asked.end(), "tty1"), 0);
+  EXPECT_EQ(std::count(asked.begin(), asked.end(), "ttyUSB0"), 1);
 }
 
 TEST_F(TtyTrees, ADeviceThatAppearsIsListedAtTheNextReading) {
