@@ -8,7 +8,11 @@
 namespace vidideza {
 
 void TrafficLog::Open() {
-  file_ = OpenLogFile(PathInCurrentDirectory(kTrafficLogFileName));
+  OpenAt(PathInCurrentDirectory(kTrafficLogFileName));
+}
+
+void TrafficLog::OpenAt(const std::string& path) {
+  file_ = OpenLogFile(path);
 }
 
 void TrafficLog::WriteLine(std::string_view text) {

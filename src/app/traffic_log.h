@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 #include <string_view>
 
 #include "app/log_file.h"
@@ -16,6 +17,8 @@ class TrafficLog {
  public:
   // Raises EInOutError; the log then stays closed.
   void Open();
+  // The same log kept in another file, for the command-line tool's --log.
+  void OpenAt(const std::string& path);
   // Raises EInOutError 105 when the log is not open.
   void WriteLine(std::string_view text);
   // Raises EInOutError 103 when the log is not open.

@@ -1,0 +1,100 @@
+#include "event_loop.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace qvxctl {
+
+EventLoop::EventLoop()
+    : dispatcher_([this] {
+        const std::lock_guard lock(mutex_);
+        ++wakes_;
+        woken_.notify_all();
+      }) {
+  dispatcher_.SetErrorSink([this](const std::exception_ptr& error) {
+    if (!escaped_) {
+      escaped_ = error;
+    }
+  });
+}
+
+int EventLoop::AddTimer(std::chrono::milliseconds period, Handler handler) {
+  timers_.push_back({period, std::move(handler), false, Clock::time_point()});
+  return static_cast<int>(timers_.size()) - 1;
+}
+
+void EventLoop::StartTimer(int timer) {
+  Timer& t = timers_.at(static_cast<std::size_t>(timer));
+  if (!t.running) {
+    t.running = true;
+    t.due = Clock::now() + t.period;
+  }
+}
+
+void EventLoop::StopTimer(int timer) {
+  timers_.at(static_cast<std::size_t>(timer)).running = false;
+}
+
+void EventLoop::RemoveTimer(int timer) {
+  Timer& t = timers_.at(static_cast<std::size_t>(timer));
+  t.running = false;
+  t.handler = nullptr;
+}
+
+void EventLoop::RunDueTimers() {
+  // A handler may start, stop or add timers, this one included: each is looked up afresh.
+  for (std::size_t i = 0; i < timers_.size(); ++i) {
+    if (timers_[i].running && Clock::now() >= timers_[i].due) {
+      timers_[i].due += timers_[i].period;
+      const Handler handler = timers_[i].handler;
+      handler();
+    }
+  }
+}
+
+EventLoop::Clock::time_point EventLoop::NextWake(Clock::time_point deadline) const {
+  Clock::time_point wake = deadline;
+  for (const Timer& t : timers_) {
+    if (t.running) {
+      wake = std::min(wake, t.due);
+    }
+  }
+  return wake;
+}
+
+void EventLoop::RaiseEscapedError() {
+  if (escaped_) {
+    std::rethrow_exception(std::exchange(escaped_, nullptr));
+  }
+}
+
+bool EventLoop::RunUntil(const std::function<bool()>& done, Clock::time_point deadline) {
+  for (;;) {
+    unsigned seen = 0;
+    {
+      const std::lock_guard lock(mutex_);
+      seen = wakes_;
+    }
+    dispatcher_.RunPending();
+    RaiseEscapedError();
+    if (done()) {
+      return true;
+    }
+    RunDueTimers();
+    RaiseEscapedError();
+    if (done()) {
+      return true;
+    }
+    if (Clock::now() >= deadline) {
+      return false;
+    }
+    std::unique_lock lock(mutex_);
+    woken_.wait_until(lock, NextWake(deadline), [&] { return wakes_ != seen; });
+  }
+}
+
+void EventLoop::RunFor(Clock::duration span) {
+  RunUntil([] { return false; }, Clock::now() + span);
+}
+
+}  // namespace qvxctl

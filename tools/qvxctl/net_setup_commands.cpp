@@ -1,0 +1,151 @@
+// net-setup and batch: the QVX-NET page's "Set NET interface", for one unit or a table of them.
+#include <chrono>
+#include <fstream>
+#include <ostream>
+#include <sstream>
+
+#include "app/error_box_text.h"
+#include "commands.h"
+#include "net/ip_info.h"
+#include "net_link.h"
+#include "status_line.h"
+#include "unit_outcome.h"
+#include "unit_table.h"
+
+namespace qvxctl {
+
+namespace {
+
+// The adapter named by --adapter, by its name or by what the card selector shows for it.
+const vidideza::TAdapter& NamedAdapter(const vidideza::TIPInfo& info, const std::string& name) {
+  std::string known;
+  for (int i = 0; i < info.AdapterCount(); ++i) {
+    const vidideza::TAdapter& adapter = info.Adapter(i);
+    if (adapter.AdapterName == name || adapter.Description == name) {
+      return adapter;
+    }
+    known += "\n  " + adapter.Description;
+  }
+  throw UsageError(
+      "--adapter: no network adapter \"" + name + "\"" +
+      (known.empty() ? std::string(" (this computer has none)") : "; the adapters are:" + known));
+}
+
+// The options' values for the fields; what they leave empty the adapter fills, as choosing a
+// card fills the page. The server port starts as the page's 10100.
+FieldDefaults DefaultsOf(const Arguments& arguments) {
+  FieldDefaults defaults{arguments.Value("--mask").value_or(""),
+                         arguments.Value("--gateway").value_or(""),
+                         arguments.Value("--server-ip").value_or(""),
+                         arguments.Value("--server-port").value_or("10100")};
+  if (const auto name = arguments.Value("--adapter")) {
+    const vidideza::TIPInfo info;
+    const vidideza::TAdapter& adapter = NamedAdapter(info, *name);
+    const auto fill = [](std::string& field, const std::string& value) {
+      if (field.empty()) {
+        field = value;
+      }
+    };
+    fill(defaults.serverIp, adapter.IPAddressEntry(0).Address);
+    fill(defaults.mask, adapter.IPAddressEntry(0).Mask);
+    fill(defaults.gateway, adapter.GatewayEntry(0).Address);
+  }
+  return defaults;
+}
+
+// One unit set up: the field checks, then the run; the outcome and its message.
+UnitOutcome SetUpUnit(const vidideza::NetFieldTexts& texts, bool verify, const std::string& prefix,
+                      Console& console) {
+  UnitOutcome outcome;
+  outcome.mac = texts.mac;
+  outcome.ip = texts.unitIp;
+  const auto start = std::chrono::steady_clock::now();
+  vidideza::NetUnitSettings settings;
+  if (const auto notice = vidideza::CheckNetFields(texts, settings)) {
+    outcome.outcome = Outcome::kFieldError;
+    outcome.message = *notice;
+    console.err << prefix << *notice << '\n';
+    return outcome;
+  }
+  try {
+    EventLoop loop;
+    StatusLine status(console.err, prefix);
+    NetLink link(
+        loop, texts.unitIp, settings.ServerPort, [](std::string_view) {},
+        [&status](const std::string& caption) { status.Show(caption); });
+    const bool set = link.SetUp(settings, verify);
+    outcome.outcome = set ? Outcome::kDone : Outcome::kTimeout;
+    outcome.message = set ? "Succesfully set" : "Timeout error";
+  } catch (const vidideza::Exception&) {
+    outcome.outcome = Outcome::kLinkError;
+    outcome.message = vidideza::ErrorBoxTextFor(std::current_exception()).value_or("");
+    console.err << prefix << outcome.message << '\n';
+  }
+  outcome.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  return outcome;
+}
+
+std::string ReadWholeFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream text;
+  text << file.rdbuf();
+  if (!file.is_open() || file.bad()) {
+    throw FileFailure("qvxctl batch: cannot read " + path);
+  }
+  return text.str();
+}
+
+// The report, rewritten whole after each unit so a batch cut short leaves what was done.
+void WriteReport(const std::string& path, const std::vector<UnitOutcome>& units) {
+  if (path.empty()) {
+    return;
+  }
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  file << ReportCsv(units);
+  file.flush();
+  if (!file) {
+    throw FileFailure("qvxctl batch: cannot write the report " + path);
+  }
+}
+
+}  // namespace
+
+int RunNetSetup(const Arguments& arguments, Console& console) {
+  if (!arguments.operands.empty()) {
+    throw UsageError("qvxctl net-setup: unexpected \"" + arguments.operands.front() + "\"");
+  }
+  const FieldDefaults defaults = DefaultsOf(arguments);
+  const vidideza::NetFieldTexts texts{arguments.Value("--mac").value_or(""),
+                                      defaults.serverIp,
+                                      arguments.Value("--ip").value_or(""),
+                                      defaults.mask,
+                                      defaults.gateway,
+                                      defaults.serverPort};
+  const UnitOutcome outcome = SetUpUnit(texts, arguments.Has("--verify"), "", console);
+  if (outcome.outcome == Outcome::kDone) {
+    console.out << outcome.message << '\n';
+  }
+  return static_cast<int>(outcome.outcome);
+}
+
+int RunBatch(const Arguments& arguments, Console& console) {
+  if (arguments.operands.size() != 1) {
+    throw UsageError("qvxctl batch: give one unit table (UNITS.csv)");
+  }
+  const auto units =
+      ReadUnitTable(ReadWholeFile(arguments.operands.front()), DefaultsOf(arguments));
+  const std::string reportPath = arguments.Value("--report").value_or("");
+  std::vector<UnitOutcome> outcomes;
+  WriteReport(reportPath, outcomes);  // an unwritable report is told before any unit is set
+  for (const UnitRow& unit : units) {
+    const std::string prefix = "row " + std::to_string(unit.row) + " (" + unit.texts.mac + "): ";
+    UnitOutcome outcome = SetUpUnit(unit.texts, arguments.Has("--verify"), prefix, console);
+    outcome.row = unit.row;
+    outcomes.push_back(std::move(outcome));
+    WriteReport(reportPath, outcomes);
+  }
+  console.out << (arguments.Has("--json") ? ReportJson(outcomes) : ReportSummary(outcomes)) << '\n';
+  return BatchExitStatus(outcomes);
+}
+
+}  // namespace qvxctl

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "console/reply_buffer.h"
+#include "event_loop.h"
+#include "serial/com_port.h"
+
+namespace qvxctl {
+
+// A QVX-RS unit on a serial port, opened as the window opens it (9600 8N2, no flow control,
+// DTR and RTS off). Each non-empty reply line goes to onLine on the loop's thread.
+class SerialLink {
+ public:
+  using LineSink = std::function<void(std::string_view line)>;
+
+  // Raises the port's EComError when it cannot be opened.
+  SerialLink(EventLoop& loop, const std::string& portName, LineSink onLine);
+  SerialLink(const SerialLink&) = delete;
+  SerialLink& operator=(const SerialLink&) = delete;
+
+  void Send(const std::string& bytes);
+
+ private:
+  void OnRxChar();
+
+  vidideza::TComPort port_;
+  vidideza::SerialReplyBuffer replies_;
+  LineSink onLine_;
+};
+
+}  // namespace qvxctl
