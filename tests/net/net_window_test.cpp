@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QtTest>
@@ -135,6 +136,16 @@ class NetWindowTest : public QObject, protected WindowFixture {
     // The unit now answers at the server address it was given.
     QTest::mouseClick(Find<QPushButton>(form.get(), "Button6"), Qt::LeftButton);
     QTRY_COMPARE(MemoLines().back(), QStringLiteral("RCV: A000A,SV,T21.5,OK"));
+
+    // qvxctl, given the same fields, sends the unit the very datagrams the window sent.
+    Find<QTabWidget>(form.get(), "PageControl1")->setCurrentIndex(0);  // frees the server port
+    std::filesystem::resize_file(unitDir / "report", 0);
+    const int status = QProcess::execute(
+        QStringLiteral(QVXCTL),
+        {"net-setup", "--mac", "00-20-4A-E0-2C-BE", "--ip", kUnitIp, "--mask", "255.255.255.0",
+         "--gateway", "198.51.100.254", "--server-ip", kComputerIp, "--server-port", "10100"});
+    QCOMPARE(status, 0);
+    QCOMPARE(FileText(unitDir / "report"), report);
   }
 
   void unitThatDoesNotAnswerEndsInTimeoutAfterTenDots() {

@@ -25,7 +25,7 @@ int EventLoop::AddTimer(std::chrono::milliseconds period, Handler handler) {
 
 void EventLoop::StartTimer(int timer) {
   Timer& t = timers_.at(static_cast<std::size_t>(timer));
-  if (!t.running) {
+  if (!t.running && t.handler) {
     t.running = true;
     t.due = Clock::now() + t.period;
   }

@@ -1,0 +1,65 @@
+#include "event_loop.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <thread>
+
+#include "status_line.h"
+
+using namespace qvxctl;
+using namespace std::chrono_literals;
+
+TEST(EventLoopTest, TimersRunAtTheirPeriodAndRestartOnlyWhenStopped) {
+  EventLoop loop;
+  std::vector<char> ticks;
+  const int fast = loop.AddTimer(20ms, [&] { ticks.push_back('f'); });
+  int slow = -1;
+  slow = loop.AddTimer(50ms, [&] {
+    ticks.push_back('s');
+    loop.StopTimer(slow);
+  });
+  loop.StartTimer(fast);
+  loop.StartTimer(slow);
+  loop.RunFor(110ms);
+  // 20, 40 | 50 (slow stops itself) | 60, 80, 100.
+  EXPECT_EQ(std::string(ticks.begin(), ticks.end()), "ffsfff");
+
+  ticks.clear();
+  loop.StartTimer(fast);  // running: its period goes on
+  loop.StopTimer(fast);
+  loop.StartTimer(fast);  // stopped and started: a whole period afresh
+  EXPECT_FALSE(loop.RunUntil([&] { return !ticks.empty(); }, EventLoop::Clock::now() + 10ms));
+  EXPECT_TRUE(loop.RunUntil([&] { return !ticks.empty(); }, EventLoop::Clock::now() + 100ms));
+  loop.RemoveTimer(fast);
+  ticks.clear();
+  loop.StartTimer(fast);
+  loop.RunFor(50ms);
+  EXPECT_TRUE(ticks.empty());
+}
+
+TEST(EventLoopTest, HandOversRunOnTheLoopThreadAndTheirErrorsComeOutOfTheWait) {
+  EventLoop loop;
+  std::thread::id ranOn;
+  std::thread link([&] {
+    loop.Dispatcher().Call([&] { ranOn = std::this_thread::get_id(); });
+    loop.Dispatcher().Call([] { throw std::runtime_error("port gone"); });
+  });
+  EXPECT_TRUE(
+      loop.RunUntil([&] { return ranOn != std::thread::id(); }, EventLoop::Clock::now() + 2s));
+  EXPECT_EQ(ranOn, std::this_thread::get_id());
+  EXPECT_THROW(loop.RunFor(2s), std::runtime_error);
+  link.join();
+}
+
+TEST(StatusLineTest, GrowsWithTheCaptionAndStartsANewLineForANewOne) {
+  std::ostringstream err;
+  {
+    StatusLine status(err, "row 1: ");
+    for (const char* caption : {"Wait .", "Wait ..", "Wait ..x", "Wait ..xR", "Succesfully set",
+                                "Succesfully set.", "Unit ready"}) {
+      status.Show(caption);
+    }
+  }
+  EXPECT_EQ(err.str(), "row 1: Wait ..xR\nrow 1: Succesfully set.\nrow 1: Unit ready\n");
+}
