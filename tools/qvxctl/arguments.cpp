@@ -51,8 +51,10 @@ Arguments ParseCommandArguments(std::string command, std::span<const std::string
     const std::string name = word.substr(0, equals);
     const OptionSpec* spec = FindSpec(name, specs);
     if (spec == nullptr) {
-      throw UsageError(prefix + "unknown option " + name + " (see qvxctl " + arguments.command +
-                       " --help)");
+      std::string message = prefix;
+      message.append("unknown option ").append(name).append(" (see qvxctl ");
+      message.append(arguments.command).append(" --help)");
+      throw UsageError(message);
     }
     if (!spec->takesValue) {
       if (equals != std::string::npos) {

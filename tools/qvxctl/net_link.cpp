@@ -14,7 +14,7 @@ constexpr auto kLongestWait = std::chrono::seconds(60);
 
 }  // namespace
 
-NetLink::NetLink(EventLoop& loop, std::string unitIp, int serverPort, LineSink onLine,
+NetLink::NetLink(EventLoop& loop, const std::string& unitIp, int serverPort, LineSink onLine,
                  StatusSink onStatus)
     : loop_(loop),
       unitIp_(vidideza::TrimmedText(unitIp)),

@@ -21,7 +21,7 @@ class NetLink final : private vidideza::SetupProtocolHost {
   using StatusSink = std::function<void(const std::string& caption)>;
 
   // Binds serverPort; raises the endpoint's error when it cannot.
-  NetLink(EventLoop& loop, std::string unitIp, int serverPort, LineSink onLine,
+  NetLink(EventLoop& loop, const std::string& unitIp, int serverPort, LineSink onLine,
           StatusSink onStatus);
   NetLink(const NetLink&) = delete;
   NetLink& operator=(const NetLink&) = delete;
