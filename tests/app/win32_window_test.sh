@@ -4,6 +4,7 @@
 # simulated unit's, loopback only), with COM5 mapped to the simulated QVX-RS unit.
 # Checks the title, "Send A" answered in the window and in Test.log, the settings written at
 # close, and "I/O error 32." for a second copy in the same folder.
+# With QVXCTL_EXE set, qvxctl.exe then talks to the same unit on COM5, stamping its line.
 # Usage: win32_window_test.sh VIDIDEZA_EXE WINDOW_DRIVER_EXE QVX_UNIT_SIM WINEPREFIX [SHOT.png]
 # Exits 77 (skipped) where the namespaces cannot be made.
 set -euo pipefail
@@ -119,4 +120,16 @@ for _ in $(seq 100); do
   sleep 0.2
 done
 [ "$boxes" = "Vidideza | OK | I/O error 32." ] || fail "the second copy showed: ${boxes:-nothing}"
+
+if [ -n "${QVXCTL_EXE:-}" ]; then
+  "$wineserver" -k 2>/dev/null || true  # the window copies let COM5 go
+  "$wineserver" -w
+  : >"$work/unit.log"
+  out=$(cd "$folder" && "$wine" "$(readlink -f "$QVXCTL_EXE")" send --serial COM5 --code B \
+    --wait 1 --log cli.log xxxxx,ON | tr -d '\r')
+  [ "$out" = $'SND: A000B,ON\nRCV: A000B,ON,OK' ] || fail "qvxctl.exe printed: $out"
+  [ "$(cat "$folder/cli.log")" = $'SND: A000B,ON\r\nRCV: A000B,ON,OK\r' ] ||
+    fail "qvxctl.exe logged: $(cat "$folder/cli.log")"
+  grep -q 'received: A000B,ON' "$work/unit.log" || fail "the unit did not get qvxctl.exe's line"
+fi
 echo "win32_window_test: passed"

@@ -44,8 +44,12 @@ void EventLoop::RemoveTimer(int timer) {
 void EventLoop::RunDueTimers() {
   // A handler may start, stop or add timers, this one included: each is looked up afresh.
   for (std::size_t i = 0; i < timers_.size(); ++i) {
-    if (timers_[i].running && Clock::now() >= timers_[i].due) {
-      timers_[i].due += timers_[i].period;
+    const auto now = Clock::now();
+    if (timers_[i].running && now >= timers_[i].due) {
+      // Ticks missed while the thread was held up are not made up in a burst: the unit would
+      // get a run of queries at once, which the window never sends.
+      const auto next = timers_[i].due + timers_[i].period;
+      timers_[i].due = next > now ? next : now + timers_[i].period;
       const Handler handler = timers_[i].handler;
       handler();
     }

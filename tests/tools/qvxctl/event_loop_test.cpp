@@ -21,7 +21,7 @@ TEST(EventLoopTest, TimersRunAtTheirPeriodAndRestartOnlyWhenStopped) {
   });
   loop.StartTimer(fast);
   loop.StartTimer(slow);
-  loop.RunFor(110ms);
+  EXPECT_TRUE(loop.RunUntil([&] { return ticks.size() == 6; }, EventLoop::Clock::now() + 2s));
   // 20, 40 | 50 (slow stops itself) | 60, 80, 100.
   EXPECT_EQ(std::string(ticks.begin(), ticks.end()), "ffsfff");
 
@@ -36,6 +36,21 @@ TEST(EventLoopTest, TimersRunAtTheirPeriodAndRestartOnlyWhenStopped) {
   loop.StartTimer(fast);
   loop.RunFor(50ms);
   EXPECT_TRUE(ticks.empty());
+}
+
+TEST(EventLoopTest, TicksMissedWhileHeldUpComeAsOneNotAsABurst) {
+  EventLoop loop;
+  std::vector<EventLoop::Clock::time_point> ticks;
+  const int timer = loop.AddTimer(20ms, [&] {
+    ticks.push_back(EventLoop::Clock::now());
+    if (ticks.size() == 1) {
+      std::this_thread::sleep_for(150ms);  // seven periods held up
+    }
+  });
+  loop.StartTimer(timer);
+  ASSERT_TRUE(loop.RunUntil([&] { return ticks.size() == 3; }, EventLoop::Clock::now() + 2s));
+  // The tick after the hold-up comes at once; the one after it a whole period later.
+  EXPECT_GE(ticks[2] - ticks[1], 19ms);
 }
 
 TEST(EventLoopTest, HandOversRunOnTheLoopThreadAndTheirErrorsComeOutOfTheWait) {
