@@ -1,18 +1,22 @@
 // The Win32 window under Wine (or Windows): built from the design table, handlers run on the
-// controls' notifications, the spin box's rules. Needs a display; the serial port is never
-// opened and the network page never shown, so nothing leaves the machine.
+// controls' notifications, the spin box's rules, the Tab order, the message boxes. Needs a
+// display; the serial port is never opened, and every address is 127.0.0.1 before the network
+// page is shown, so nothing leaves the machine.
 #include <windows.h>
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "app/form1_design.h"
+#include "app/win32/win32_dialogs.h"
 #include "app/win32/win32_form1.h"
 #include "recording_dialogs.h"
 
@@ -24,6 +28,9 @@ std::wstring ClassOf(HWND window) {
   ::GetClassNameW(window, name, 64);
   return name;
 }
+
+// The name the design gives a control of the window, or its text for any other window.
+std::string NameOf(const TWin32Form1& window, HWND control);
 
 std::string TextOf(HWND window) {
   wchar_t text[256] = {};
@@ -208,6 +215,155 @@ TEST_F(Win32WindowTest, TimersStartOnceAndPostedCallsRunOnTheUiThread) {
   }
   EXPECT_EQ(ranOn, self);
   window_->StopTimer("Timer1");
+}
+
+TEST_F(Win32WindowTest, TabVisitsTheShownControlsInTheDesignsOrder) {
+  ::ShowWindow(window_->Window(), SW_SHOW);
+  std::vector<const ControlDesign*> stops;
+  for (const ControlDesign& design : Form1Design()) {
+    if (design.kind == ControlKind::kForm || design.kind == ControlKind::kTimer) {
+      continue;
+    }
+    const HWND control = Control(std::string(design.name).c_str());
+    if (design.tabOrder >= 0 && ::IsWindowVisible(control) && ::IsWindowEnabled(control) &&
+        (::GetWindowLongW(control, GWL_STYLE) & WS_TABSTOP) != 0) {
+      stops.push_back(&design);
+    }
+  }
+  ASSERT_GT(stops.size(), 10U);
+  std::stable_sort(stops.begin(), stops.end(), [](const ControlDesign* a, const ControlDesign* b) {
+    return a->tabOrder < b->tabOrder;
+  });
+  std::vector<std::string> wanted;
+  for (const ControlDesign* design : stops) {
+    wanted.emplace_back(design->name);
+  }
+  // The dialog manager's own walk, as Tab in IsDialogMessage takes it.
+  std::vector<std::string> walked;
+  HWND at = Control(wanted.front().c_str());
+  do {
+    walked.push_back(NameOf(*window_, at));
+    at = ::GetNextDlgTabItem(window_->Window(), at, FALSE);
+  } while (at != nullptr && at != Control(wanted.front().c_str()) && walked.size() < 100);
+  EXPECT_EQ(walked, wanted);
+}
+
+TEST_F(Win32WindowTest, TheTabsNotificationShowsThePageAndLeavingTheUnitIpChecksIt) {
+  ::ShowWindow(window_->Window(), SW_SHOW);
+  const HWND tabs = Control("PageControl1");
+  const auto selectPage = [&](int page) {
+    ::SendMessageW(tabs, TCM_SETCURSEL, static_cast<WPARAM>(page), 0);  // notifies nobody
+    NMHDR header{tabs, static_cast<UINT_PTR>(::GetDlgCtrlID(tabs)), TCN_SELCHANGE};
+    ::SendMessageW(::GetParent(tabs), WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(&header));
+  };
+  selectPage(1);
+  EXPECT_EQ(window_->ActivePage(), 1);
+  EXPECT_TRUE(::IsWindowVisible(Control("Edit8")));
+  EXPECT_FALSE(::IsWindowVisible(Control("Edit1")));
+  EXPECT_EQ(TextOf(Control("Label22")), "Wait .");  // TabSheet2Show polls the unit afresh
+  EXPECT_TRUE(window_->Form().IdUDPServer1().Active());
+
+  // Leaving the unit-IP field for another control checks it.
+  ::SetFocus(Control("Edit8"));
+  ::SetWindowTextW(Control("Edit8"), L"127.0.0");
+  ::SetFocus(Control("Edit2"));
+  EXPECT_EQ(shown_, std::vector<std::string>{"Wrong IP address"});
+  ::SetWindowTextW(Control("Edit8"), L"127.0.0.1");
+  window_->SetCaption("Label22", "");
+  ::SetFocus(Control("Edit8"));
+  ::SetFocus(Control("Edit2"));
+  EXPECT_EQ(shown_.size(), 1U);
+  EXPECT_EQ(TextOf(Control("Label22")), "Wait .");  // polling restarted
+
+  selectPage(0);
+  EXPECT_EQ(window_->ActivePage(), 0);
+  EXPECT_FALSE(window_->Form().IdUDPServer1().Active());
+}
+
+// The real message boxes, answered by a helper thread as a user answers them: the buttons they
+// offer, the default one, and what each answer returns.
+class Win32MessageBoxTest : public ::testing::Test {
+ protected:
+  struct Seen {
+    std::string text;
+    std::vector<std::string> buttons;
+    int defaultButton = 0;
+    HICON icon = nullptr;
+  };
+
+  // Runs show() while a helper waits for the box, records it and presses answer (a button id,
+  // or 0 for Enter).
+  Seen Answer(const std::function<void()>& show, int answer) {
+    Seen seen;
+    std::thread user([&] {
+      HWND box = nullptr;
+      for (int i = 0; i < 500 && box == nullptr; ++i) {
+        box = ::FindWindowW(L"#32770", kTitle);
+        if (box == nullptr) {
+          ::Sleep(10);
+        }
+      }
+      if (box == nullptr) {
+        return;
+      }
+      for (HWND child = ::GetWindow(box, GW_CHILD); child != nullptr;
+           child = ::GetWindow(child, GW_HWNDNEXT)) {
+        if (_wcsicmp(ClassOf(child).c_str(), L"Button") == 0) {
+          seen.buttons.push_back(TextOf(child));
+        } else if (_wcsicmp(ClassOf(child).c_str(), L"Static") == 0) {
+          if ((::GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
+            seen.icon = reinterpret_cast<HICON>(::SendMessageW(child, STM_GETICON, 0, 0));
+          } else if (!TextOf(child).empty()) {
+            seen.text = TextOf(child);
+          }
+        }
+      }
+      seen.defaultButton = LOWORD(::SendMessageW(box, DM_GETDEFID, 0, 0));
+      if (answer == 0) {
+        ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(seen.defaultButton, BN_CLICKED), 0);
+      } else {
+        ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
+      }
+    });
+    show();
+    user.join();
+    return seen;
+  }
+
+  static constexpr const wchar_t* kTitle = L"Vidideza box test";
+  Win32Dialogs dialogs_{kTitle};
+};
+
+TEST_F(Win32MessageBoxTest, TheThreeBoxesOfferTheirButtonsAndReturnTheAnswer) {
+  bool answer = false;
+  Seen seen =
+      Answer([&] { answer = dialogs_.Confirm("Do you want to set control unit parameters ?"); }, 0);
+  EXPECT_EQ(seen.text, "Do you want to set control unit parameters ?");
+  EXPECT_EQ(seen.buttons, (std::vector<std::string>{"&Yes", "&No"}));
+  EXPECT_EQ(seen.defaultButton, IDYES);
+  EXPECT_EQ(seen.icon, ::LoadIconW(nullptr, IDI_QUESTION));
+  EXPECT_TRUE(answer);  // Enter takes the default
+  seen = Answer([&] { answer = dialogs_.Confirm("Again ?"); }, IDNO);
+  EXPECT_FALSE(answer);
+
+  seen = Answer([&] { dialogs_.Notice("Wrong MAC address"); }, IDOK);
+  EXPECT_EQ(seen.text, "Wrong MAC address");
+  EXPECT_EQ(seen.buttons, std::vector<std::string>{"OK"});
+  EXPECT_EQ(seen.icon, nullptr);
+  seen = Answer([&] { dialogs_.Error("I/O error 32."); }, IDOK);
+  EXPECT_EQ(seen.text, "I/O error 32.");
+  EXPECT_EQ(seen.buttons, std::vector<std::string>{"OK"});
+  EXPECT_EQ(seen.icon, ::LoadIconW(nullptr, IDI_ERROR));
+}
+
+std::string NameOf(const TWin32Form1& window, HWND control) {
+  for (const ControlDesign& design : Form1Design()) {
+    if (design.kind != ControlKind::kForm && design.kind != ControlKind::kTimer &&
+        window.Control(design.name) == control) {
+      return std::string(design.name);
+    }
+  }
+  return "?" + TextOf(control);
 }
 
 }  // namespace

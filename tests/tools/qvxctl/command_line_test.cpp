@@ -187,6 +187,27 @@ TEST(CommandLineTest, LinkAndFileErrorsExitThreeWithTheirText) {
   EXPECT_EQ(run.err, "qvxctl batch: cannot read missing.csv\n");
 }
 
+TEST(CommandLineTest, PortsListsWhatTheSelectorLists) {
+  ToolRun run = RunWith({"ports"});
+  EXPECT_EQ(run.status, 0);
+  std::string wanted;
+  for (int i = 1; i <= 9; ++i) {
+    wanted += "COM" + std::to_string(i);
+    const std::size_t end = run.out.find('\n', wanted.size());
+    // A port of COM1 to COM9 that is there tells what it is after two blanks.
+    if (end != std::string::npos && run.out.compare(wanted.size(), 2, "  ") == 0) {
+      wanted = run.out.substr(0, end);
+    }
+    wanted += '\n';
+  }
+  EXPECT_EQ(run.out.substr(0, wanted.size()), wanted);
+  run = RunWith({"ports", "--json"});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out.rfind("[\n  {\"name\": \"COM1\", \"identity\": ", 0), 0U) << run.out;
+  ASSERT_GE(run.out.size(), 4U);
+  EXPECT_EQ(run.out.substr(run.out.size() - 4), "}\n]\n");
+}
+
 TEST(CommandLineTest, HelpAndVersion) {
   ToolRun run = RunWith({"--version"});
   EXPECT_EQ(run.status, 0);
