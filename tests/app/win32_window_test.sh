@@ -15,6 +15,7 @@ driver=$(readlink -f "$2")
 sim=$(readlink -f "$3")
 prefix=$(readlink -f "$4")
 screenshot=${5:-}
+qvxctl=${QVXCTL_EXE:+$(readlink -f "$QVXCTL_EXE")}
 fail() { echo "win32_window_test: FAIL: $*" >&2; exit 1; }
 
 if [ "${VIDIDEZA_IN_NAMESPACES:-}" != 1 ]; then
@@ -121,15 +122,15 @@ for _ in $(seq 100); do
 done
 [ "$boxes" = "Vidideza | OK | I/O error 32." ] || fail "the second copy showed: ${boxes:-nothing}"
 
-if [ -n "${QVXCTL_EXE:-}" ]; then
+if [ -n "$qvxctl" ]; then
   "$wineserver" -k 2>/dev/null || true  # the window copies let COM5 go
   "$wineserver" -w
   : >"$work/unit.log"
-  out=$(cd "$folder" && "$wine" "$(readlink -f "$QVXCTL_EXE")" send --serial COM5 --code B \
-    --wait 1 --log cli.log xxxxx,ON | tr -d '\r')
-  [ "$out" = $'SND: A000B,ON\nRCV: A000B,ON,OK' ] || fail "qvxctl.exe printed: $out"
-  [ "$(cat "$folder/cli.log")" = $'SND: A000B,ON\r\nRCV: A000B,ON,OK\r' ] ||
+  out=$(cd "$folder" && "$wine" "$qvxctl" send --serial COM5 --port-addr 0 --code A --wait 1 \
+    --log cli.log xxxxx,SV | tr -d '\r') || fail "qvxctl.exe failed: $out"
+  [ "$out" = $'SND: A000A,SV\nRCV: A000A,SV,T21.5,OK' ] || fail "qvxctl.exe printed: $out"
+  [ "$(cat "$folder/cli.log")" = $'SND: A000A,SV\r\nRCV: A000A,SV,T21.5,OK\r' ] ||
     fail "qvxctl.exe logged: $(cat "$folder/cli.log")"
-  grep -q 'received: A000B,ON' "$work/unit.log" || fail "the unit did not get qvxctl.exe's line"
+  grep -q 'received: A000A,SV' "$work/unit.log" || fail "the unit did not get qvxctl.exe's line"
 fi
 echo "win32_window_test: passed"

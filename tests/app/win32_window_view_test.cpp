@@ -259,7 +259,7 @@ TEST_F(Win32WindowTest, TheTabsNotificationShowsThePageAndLeavingTheUnitIpChecks
   selectPage(1);
   EXPECT_EQ(window_->ActivePage(), 1);
   EXPECT_TRUE(::IsWindowVisible(Control("Edit8")));
-  EXPECT_FALSE(::IsWindowVisible(Control("Edit1")));
+  EXPECT_FALSE(::IsWindowVisible(Control("ComboBox3")));
   EXPECT_EQ(TextOf(Control("Label22")), "Wait .");  // TabSheet2Show polls the unit afresh
   EXPECT_TRUE(window_->Form().IdUDPServer1().Active());
 
@@ -267,7 +267,7 @@ TEST_F(Win32WindowTest, TheTabsNotificationShowsThePageAndLeavingTheUnitIpChecks
   ::SetFocus(Control("Edit8"));
   ::SetWindowTextW(Control("Edit8"), L"127.0.0");
   ::SetFocus(Control("Edit2"));
-  EXPECT_EQ(shown_, std::vector<std::string>{"Wrong IP address"});
+  EXPECT_EQ(shown_, std::vector<std::string>{"notice: Wrong IP address"});
   ::SetWindowTextW(Control("Edit8"), L"127.0.0.1");
   window_->SetCaption("Label22", "");
   ::SetFocus(Control("Edit8"));
@@ -288,11 +288,11 @@ class Win32MessageBoxTest : public ::testing::Test {
     std::string text;
     std::vector<std::string> buttons;
     int defaultButton = 0;
+    int focused = 0;
     HICON icon = nullptr;
   };
 
-  // Runs show() while a helper waits for the box, records it and presses answer (a button id,
-  // or 0 for Enter).
+  // Runs show() while a helper waits for the box, records it and clicks the button answer.
   Seen Answer(const std::function<void()>& show, int answer) {
     Seen seen;
     std::thread user([&] {
@@ -306,24 +306,37 @@ class Win32MessageBoxTest : public ::testing::Test {
       if (box == nullptr) {
         return;
       }
+      // The box has its focus once it is up.
+      GUITHREADINFO focus{};
+      focus.cbSize = sizeof focus;
+      for (int i = 0; i < 200 && !::IsChild(box, focus.hwndFocus); ++i) {
+        ::Sleep(10);
+        ::GetGUIThreadInfo(::GetWindowThreadProcessId(box, nullptr), &focus);
+      }
+      HWND clicked = nullptr;
       for (HWND child = ::GetWindow(box, GW_CHILD); child != nullptr;
            child = ::GetWindow(child, GW_HWNDNEXT)) {
+        const LONG style = ::GetWindowLongW(child, GWL_STYLE);
         if (_wcsicmp(ClassOf(child).c_str(), L"Button") == 0) {
           seen.buttons.push_back(TextOf(child));
+          if ((style & BS_TYPEMASK) == BS_DEFPUSHBUTTON) {
+            seen.defaultButton = ::GetDlgCtrlID(child);
+          }
+          if (child == focus.hwndFocus) {
+            seen.focused = ::GetDlgCtrlID(child);
+          }
+          if (::GetDlgCtrlID(child) == answer) {
+            clicked = child;
+          }
         } else if (_wcsicmp(ClassOf(child).c_str(), L"Static") == 0) {
-          if ((::GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
+          if ((style & SS_TYPEMASK) == SS_ICON) {
             seen.icon = reinterpret_cast<HICON>(::SendMessageW(child, STM_GETICON, 0, 0));
           } else if (!TextOf(child).empty()) {
             seen.text = TextOf(child);
           }
         }
       }
-      seen.defaultButton = LOWORD(::SendMessageW(box, DM_GETDEFID, 0, 0));
-      if (answer == 0) {
-        ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(seen.defaultButton, BN_CLICKED), 0);
-      } else {
-        ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
-      }
+      ::PostMessageW(clicked, BM_CLICK, 0, 0);
     });
     show();
     user.join();
@@ -336,13 +349,14 @@ class Win32MessageBoxTest : public ::testing::Test {
 
 TEST_F(Win32MessageBoxTest, TheThreeBoxesOfferTheirButtonsAndReturnTheAnswer) {
   bool answer = false;
-  Seen seen =
-      Answer([&] { answer = dialogs_.Confirm("Do you want to set control unit parameters ?"); }, 0);
+  Seen seen = Answer(
+      [&] { answer = dialogs_.Confirm("Do you want to set control unit parameters ?"); }, IDYES);
   EXPECT_EQ(seen.text, "Do you want to set control unit parameters ?");
   EXPECT_EQ(seen.buttons, (std::vector<std::string>{"&Yes", "&No"}));
   EXPECT_EQ(seen.defaultButton, IDYES);
+  EXPECT_EQ(seen.focused, IDYES);  // Enter or Space answers "Yes"
   EXPECT_EQ(seen.icon, ::LoadIconW(nullptr, IDI_QUESTION));
-  EXPECT_TRUE(answer);  // Enter takes the default
+  EXPECT_TRUE(answer);
   seen = Answer([&] { answer = dialogs_.Confirm("Again ?"); }, IDNO);
   EXPECT_FALSE(answer);
 

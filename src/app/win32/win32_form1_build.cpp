@@ -239,8 +239,9 @@ HWND TWin32Form1::BuildControl(const ControlDesign& design, int id) {
       return radio;
     }
     case Kind::kPageControl:
-      return make(WS_EX_CONTROLPARENT, WC_TABCONTROLW, WS_CLIPSIBLINGS | tabStop,
-                  Scaled(design.height));
+      // Its pages are its siblings, as a property sheet's are: a control parent cannot itself
+      // be a Tab stop, and the tabs must be one.
+      return make(0, WC_TABCONTROLW, WS_CLIPSIBLINGS | tabStop, Scaled(design.height));
     case Kind::kTabSheet: {
       TCITEMW tab{};
       tab.mask = TCIF_TEXT;
@@ -252,9 +253,11 @@ HWND TWin32Form1::BuildControl(const ControlDesign& design, int id) {
       RECT area{};
       ::GetClientRect(parent, &area);
       ::SendMessageW(parent, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
+      const HWND sheetParent = ::GetParent(parent);
+      ::MapWindowPoints(parent, sheetParent, reinterpret_cast<POINT*>(&area), 2);
       return ::CreateWindowExW(WS_EX_CONTROLPARENT, L"TPanel", nullptr,
                                WS_CHILD | (index == 0 ? WS_VISIBLE : 0), area.left, area.top,
-                               area.right - area.left, area.bottom - area.top, parent, menu,
+                               area.right - area.left, area.bottom - area.top, sheetParent, menu,
                                instance, nullptr);
     }
     case Kind::kForm:
@@ -290,7 +293,8 @@ void TWin32Form1::SetTabOrder() {
       const int y = TabPlace(*b);
       return (x < 0 ? 1 << 30 : x) < (y < 0 ? 1 << 30 : y);
     });
-    HWND after = HWND_TOP;
+    // A page control's pages follow it among its siblings.
+    HWND after = DesignOf(parent).kind == ControlKind::kPageControl ? Control(parent) : HWND_TOP;
     for (const ControlDesign* design : list) {
       const HWND control = Control(design->name);
       ::SetWindowPos(control, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
