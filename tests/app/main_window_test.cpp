@@ -31,8 +31,8 @@
 #include <sstream>
 #include <thread>
 
-#include "app/qt/qt_form1.h"
 #include "app/qt/message_boxes.h"
+#include "app/qt/qt_form1.h"
 #include "app/qt/spin_edit.h"
 #include "app/qt/termination_signals.h"
 #include "app/window_fixture.h"

@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <string>
 
-#include "base/exception.h"
 #include "app/settings_file.h"
+#include "base/exception.h"
 #include "test_temp_dir.h"
 
 namespace vidideza {

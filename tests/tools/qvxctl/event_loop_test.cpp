@@ -57,12 +57,13 @@ TEST(EventLoopTest, HandOversRunOnTheLoopThreadAndTheirErrorsComeOutOfTheWait) {
   EventLoop loop;
   std::thread::id ranOn;
   std::thread link([&] { loop.Dispatcher().Call([&] { ranOn = std::this_thread::get_id(); }); });
-  EXPECT_TRUE(loop.RunUntil([&] { return ranOn != std::thread::id(); },
-                            EventLoop::Clock::now() + 2s));
+  EXPECT_TRUE(
+      loop.RunUntil([&] { return ranOn != std::thread::id(); }, EventLoop::Clock::now() + 2s));
   link.join();
   EXPECT_EQ(ranOn, std::this_thread::get_id());
 
-  std::thread failing([&] { loop.Dispatcher().Call([] { throw std::runtime_error("port gone"); }); });
+  std::thread failing(
+      [&] { loop.Dispatcher().Call([] { throw std::runtime_error("port gone"); }); });
   EXPECT_THROW(loop.RunFor(2s), std::runtime_error);
   failing.join();
 }
