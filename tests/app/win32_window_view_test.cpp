@@ -127,6 +127,20 @@ TEST_F(Win32WindowTest, EveryControlIsBuiltAsDesigned) {
   EXPECT_EQ(window_->ActivePage(), 0);
 }
 
+// scripts/test-windows runs the layout tests again at 144 dpi: the window and its fonts grow
+// with the screen's DPI, so it stays crisp and nothing is clipped.
+TEST_F(Win32WindowTest, TheWindowGrowsWithTheScreensDpi) {
+  const HDC screen = ::GetDC(nullptr);
+  const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
+  ::ReleaseDC(nullptr, screen);
+  EXPECT_NEAR(window_->Scale(), dpi / 96.0, 0.2) << dpi << " dpi";
+  RECT client{};
+  ::GetClientRect(window_->Window(), &client);
+  const RECT memo = PlaceOf(Control("Memo1"));
+  EXPECT_LE(memo.right, client.right);
+  EXPECT_LE(memo.bottom, client.bottom);
+}
+
 // The captions are laid out for the design's face: whichever face stands in, none is clipped.
 TEST_F(Win32WindowTest, EveryCaptionInAFrameEndsWithinIt) {
   for (const ControlDesign& design : Form1Design()) {
