@@ -6,7 +6,7 @@
 # Usage: qvxctl_serial_test.sh QVXCTL UNIT_SIMULATOR
 set -u
 qvxctl=$(realpath "$1")
-simulator=$2
+simulator=$(realpath "$2")
 
 work=$(mktemp -d)
 simPid=""
@@ -67,10 +67,10 @@ expect "missing port message" "No such file or directory." "$(cat err)"
 # The unit goes away while the tool waits for replies: the tool ends with the link error
 # rather than waiting on, and what it got so far is printed and logged.
 "$qvxctl" send --serial "$work/qvx-rs.tty" --address 20 --port-addr 3 --code A --wait 5 \
-  --log gone.log "A000A,DUMP,300000" >out 2>err &
+  --log gone.log "A000A,DUMP,20000" >out 2>err &
 toolPid=$!
-sleep 0.5
-kill "$simPid"
+sleep 0.3
+kill -KILL "$simPid"  # gone at once, as an unplugged adapter is, whatever it was writing
 wait "$simPid" 2>/dev/null
 simPid=""
 start=$(date +%s)
