@@ -177,6 +177,25 @@ TEST_F(Win32WindowTest, AClickRunsItsHandlerAndTextSetByTheFormRunsNone) {
   EXPECT_TRUE(shown_.empty());
 }
 
+TEST_F(Win32WindowTest, SelectorAndRadioNotificationsStampTheCommandLinesAfresh) {
+  const HWND ports = Control("ComboBox2");
+  ::SendMessageW(ports, CB_SETCURSEL, 3, 0);  // the list's "3"; notifies nobody
+  EXPECT_EQ(TextOf(Control("Edit1")), "A000A,ON");
+  Command("ComboBox2", CBN_SELCHANGE);
+  EXPECT_EQ(TextOf(Control("Edit1")), "A003A,ON");
+  ::SetWindowTextW(ports, L"7");  // as typed
+  Command("ComboBox2", CBN_EDITCHANGE);
+  EXPECT_EQ(TextOf(Control("Edit1")), "A007A,ON");
+  EXPECT_EQ(TextOf(Control("Edit7")), "A007A,SF");
+  ::SendMessageW(Control("AdvOfficeRadioButton1"), BM_SETCHECK, BST_UNCHECKED, 0);
+  ::SendMessageW(Control("AdvOfficeRadioButton3"), BM_SETCHECK, BST_CHECKED, 0);
+  Command("AdvOfficeRadioButton3", BN_CLICKED);
+  EXPECT_EQ(TextOf(Control("Edit1")), "A007C,ON");
+  Command("AdvOfficeRadioButton3", BN_CLICKED);  // the chosen one again: no change, no handler
+  EXPECT_EQ(TextOf(Control("Edit1")), "A007C,ON");
+  EXPECT_TRUE(shown_.empty());
+}
+
 TEST_F(Win32WindowTest, TheSpinBoxStepsWithinItsLimitsAndRefusesOtherKeys) {
   const struct {
     UINT message;
