@@ -262,15 +262,12 @@ std::string TForm1::UpravDet(const std::string& line) const {
 
 void TForm1::ComPort1RxChar() {
   SerialReplyBuffer_.Append(ComPort1_->ReadText());
-  while (const auto line = SerialReplyBuffer_.FirstLine()) {
-    if (!line->empty()) {
-      const std::string shown = "RCV: " + std::string(*line);
-      view_.AddResponseLine(shown);
-      // A failing log write leaves the line in the buffer: it comes again with the next event.
-      Log.WriteLine(shown);
-    }
-    SerialReplyBuffer_.DropLine();
-  }
+  TakeReplyLines(SerialReplyBuffer_, [this](std::string_view line) {
+    const std::string shown = "RCV: " + std::string(line);
+    view_.AddResponseLine(shown);
+    // A failing log write leaves the line in the buffer: it comes again with the next event.
+    Log.WriteLine(shown);
+  });
 }
 
 void TForm1::SendToNetUnit(const std::string& bytes) {

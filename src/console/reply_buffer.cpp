@@ -41,4 +41,14 @@ void SerialReplyBuffer::Compact() {
   }
 }
 
+void TakeReplyLines(SerialReplyBuffer& buffer,
+                    const std::function<void(std::string_view line)>& take) {
+  while (const auto line = buffer.FirstLine()) {
+    if (!line->empty()) {
+      take(*line);
+    }
+    buffer.DropLine();
+  }
+}
+
 }  // namespace vidideza

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,5 +31,10 @@ class SerialReplyBuffer {
   std::size_t scanned_ = 0;             // bytes_ before this hold no 0x0A after start_
   std::optional<std::size_t> lineEnd_;  // the 0x0A of the first line, once found
 };
+
+// Hands every complete line that is not empty to take, each dropped once take has returned: a
+// line whose handling raised stays in the buffer and comes again with the next event.
+void TakeReplyLines(SerialReplyBuffer& buffer,
+                    const std::function<void(std::string_view line)>& take);
 
 }  // namespace vidideza

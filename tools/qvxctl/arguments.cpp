@@ -74,6 +74,13 @@ Arguments ParseCommandArguments(std::string command, std::span<const std::string
   return arguments;
 }
 
+void RefuseOperands(const Arguments& arguments) {
+  if (!arguments.operands.empty()) {
+    throw UsageError("qvxctl " + arguments.command + ": unexpected \"" +
+                     arguments.operands.front() + "\"");
+  }
+}
+
 int BoundedInteger(std::string_view option, std::string_view text, int minimum, int maximum) {
   const auto value = vidideza::TryParseInteger(text);
   if (!value || *value < minimum || *value > maximum) {

@@ -37,6 +37,9 @@ struct Arguments {
 Arguments ParseCommandArguments(std::string command, std::span<const std::string> words,
                                 std::span<const OptionSpec> specs);
 
+// Raises UsageError when the command was given operands: it takes options only.
+void RefuseOperands(const Arguments& arguments);
+
 // A whole number within [minimum, maximum] as the window reads numbers (decimal, or hexadecimal
 // after "$" or "0x"); raises UsageError naming the option otherwise.
 int BoundedInteger(std::string_view option, std::string_view text, int minimum, int maximum);

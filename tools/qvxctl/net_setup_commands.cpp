@@ -111,9 +111,7 @@ void WriteReport(const std::string& path, const std::vector<UnitOutcome>& units)
 }  // namespace
 
 int RunNetSetup(const Arguments& arguments, Console& console) {
-  if (!arguments.operands.empty()) {
-    throw UsageError("qvxctl net-setup: unexpected \"" + arguments.operands.front() + "\"");
-  }
+  RefuseOperands(arguments);
   const FieldDefaults defaults = DefaultsOf(arguments);
   const vidideza::NetFieldTexts texts{arguments.Value("--mac").value_or(""),
                                       defaults.serverIp,

@@ -7,9 +7,7 @@
 namespace qvxctl {
 
 int RunPorts(const Arguments& arguments, Console& console) {
-  if (!arguments.operands.empty()) {
-    throw UsageError("qvxctl ports: unexpected \"" + arguments.operands.front() + "\"");
-  }
+  RefuseOperands(arguments);
   const auto ports = vidideza::SerialPortListings();
   if (arguments.Has("--json")) {
     console.out << '[';

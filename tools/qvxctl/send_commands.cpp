@@ -49,8 +49,8 @@ std::string JsonArray(const std::vector<std::string>& lines) {
 }
 
 // Sends the lines, each logged and shown before it goes, then waits for the replies.
-int SendLines(const Arguments& arguments, Console& console, const std::vector<std::string>& lines) {
-  const LinkTarget target = LinkTargetOf(arguments);
+int SendLines(const Arguments& arguments, Console& console, const LinkTarget& target,
+              const std::vector<std::string>& lines) {
   const double waitSeconds = WaitSeconds("--wait", arguments.Value("--wait").value_or("1"));
   const bool json = arguments.Has("--json");
   Transcript transcript(console.out, arguments.Value("--log").value_or(""), !json);
@@ -87,13 +87,6 @@ void Confirm(const Arguments& arguments, Console& console, const std::string& qu
   }
 }
 
-void RefuseOperands(const Arguments& arguments) {
-  if (!arguments.operands.empty()) {
-    throw UsageError("qvxctl " + arguments.command + ": unexpected \"" +
-                     arguments.operands.front() + "\"");
-  }
-}
-
 }  // namespace
 
 int RunSend(const Arguments& arguments, Console& console) {
@@ -105,25 +98,25 @@ int RunSend(const Arguments& arguments, Console& console) {
   for (const std::string& line : arguments.operands) {
     lines.push_back(head ? vidideza::StampCommandLine(line, *head) : line);
   }
-  return SendLines(arguments, console, lines);
+  return SendLines(arguments, console, LinkTargetOf(arguments), lines);
 }
 
 int RunSetupUnit(const Arguments& arguments, Console& console) {
   RefuseOperands(arguments);
   const int address = BoundedInteger("--address", Required(arguments, "--address"), 0, 255);
   const char lastPort = PortAddressCharacter("--last-port", Required(arguments, "--last-port"));
-  LinkTargetOf(arguments);  // a wrong link is told before the question
+  const LinkTarget target = LinkTargetOf(arguments);  // a wrong link is told before the question
   Confirm(arguments, console, vidideza::kConfirmControlUnit);
-  return SendLines(arguments, console, {vidideza::ControlUnitCommand(address, lastPort)});
+  return SendLines(arguments, console, target, {vidideza::ControlUnitCommand(address, lastPort)});
 }
 
 int RunSetupPort(const Arguments& arguments, Console& console) {
   RefuseOperands(arguments);
   const char port = PortAddressCharacter("--port-addr", Required(arguments, "--port-addr"));
   const char code = CodeCharacter("--code", Required(arguments, "--code"));
-  LinkTargetOf(arguments);
+  const LinkTarget target = LinkTargetOf(arguments);
   Confirm(arguments, console, vidideza::kConfirmInterfacePort);
-  return SendLines(arguments, console, {vidideza::InterfacePortCommand(port, code)});
+  return SendLines(arguments, console, target, {vidideza::InterfacePortCommand(port, code)});
 }
 
 }  // namespace qvxctl

@@ -18,12 +18,7 @@ void SerialLink::Send(const std::string& bytes) {
 
 void SerialLink::OnRxChar() {
   replies_.Append(port_.ReadText());
-  while (const auto line = replies_.FirstLine()) {
-    if (!line->empty()) {
-      onLine_(*line);
-    }
-    replies_.DropLine();
-  }
+  vidideza::TakeReplyLines(replies_, onLine_);
 }
 
 }  // namespace qvxctl
