@@ -48,6 +48,7 @@ void NetSetupProtocol::StartSetupRun() {
   host_.SendToSetupPort(kBroadcastAddress, AddressAnnouncement(settings_));
   PollTicks_ = 0;
   SetupWritten_ = false;
+  RecordSent_ = false;
   SetupInProgress_ = true;
   host_.StartTimer(Timer::kPoll);
   host_.StartTimer(Timer::kSetupLimit);
@@ -91,7 +92,7 @@ void NetSetupProtocol::HandleSetupDatagram(std::string_view datagram, const std:
   }
   if (opcode == kSearchAnswer) {
     OnSearchAnswer(datagram, senderIp);
-  } else if (senderIp != ConfirmedUnitIp_) {
+  } else if (!RecordSent_ || senderIp != ConfirmedUnitIp_) {
     return;
   } else if (opcode == kSetupAcknowledgement) {
     AppendStatus('x');
@@ -129,7 +130,9 @@ void NetSetupProtocol::OnSearchAnswer(std::string_view datagram, const std::stri
     return;
   }
   AppendStatus('x');
+  RecordSent_ = false;  // the address may be another one now
   host_.SendToSetupPort(ConfirmedUnitIp_, SetupRecord(settings_));
+  RecordSent_ = true;
 }
 
 void NetSetupProtocol::OnPortAnswer(std::string_view datagram, const std::string& senderIp) {

@@ -45,6 +45,9 @@ class NetSetupProtocol {
   // The messages that lead to a write into a unit (search answer, setup acknowledgement, block
   // requests) count only inside a run and only from the unit's setup port: anyone on the
   // network can forge a sender address, and a write the user did not start must never happen.
+  // Within a run, the acknowledgement and the block requests count only once this run's setup
+  // record went out, so a late message from the unit of an earlier run cannot mark this one as
+  // written.
   void HandleSetupDatagram(std::string_view datagram, const std::string& senderIp, int senderPort);
 
   int CommandPort() const { return CommandPort_; }
@@ -64,6 +67,7 @@ class NetSetupProtocol {
   const NetUnitSettings& settings_;
   bool SetupInProgress_ = false;
   bool SetupWritten_ = false;
+  bool RecordSent_ = false;  // this run's setup record went to ConfirmedUnitIp_
   std::int32_t PollTicks_ = 0;
   std::string ConfirmedUnitIp_;
   int CommandPort_ = 0;

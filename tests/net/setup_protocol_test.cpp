@@ -287,5 +287,49 @@ TEST_F(SetupProtocolTest, SecondRunDoesNotRestartTheRunningLimit) {
   EXPECT_EQ(window.status, "Wait .");
 }
 
+// A unit set in an earlier run stays the confirmed address until the next unit answers; its late
+// (or forged) messages must not count in the new run before that unit got its own record.
+TEST_F(SetupProtocolTest, AnEarlierUnitsMessagesDoNotCountInTheNextRun) {
+  const std::string unitA = window.unitIp;
+  const std::string unitB = "203.0.113.20";
+  const std::array<std::uint8_t, 6> macA = settings.UnitMac;
+  const std::array<std::uint8_t, 6> macB = {0x00, 0x20, 0x4A, 0xE0, 0x2C, 0xBF};
+  const struct {
+    const char* what;
+    std::uint8_t opcode;
+  } stale[] = {
+      {"setup acknowledgement", kSetupAcknowledgement},
+      {"first block request", kBlockRequestFirst},
+      {"last block request", kBlockRequestLast},
+  };
+  for (const auto& row : stale) {
+    window.unitIp = unitA;
+    settings.UnitMac = macA;
+    FoundUnit();  // unit A found and its record sent: A is the confirmed address
+    protocol.RestartUnitPoll();
+
+    window.unitIp = unitB;
+    settings.UnitMac = macB;
+    protocol.StartSetupRun();
+    protocol.Timer2Timer();
+    ASSERT_EQ(protocol.ConfirmedUnitIp(), unitA);
+    const std::size_t sentBefore = window.sent.size();
+    Receive(UnitPacket(row.opcode), unitA);
+    EXPECT_EQ(window.sent.size(), sentBefore) << row.what << " from A answered";
+    EXPECT_FALSE(protocol.SetupWritten()) << row.what;
+    Receive(SearchAnswer(macB), unitB);
+    EXPECT_NE(window.status, "Succesfully set") << row.what;
+    EXPECT_EQ(window.LastOpcode(), kSetupRecord) << row.what;
+    EXPECT_EQ(window.sent.back().host, unitB) << row.what;
+    // B's record is out: A's messages still do not count, B's do.
+    Receive(UnitPacket(kBlockRequestLast), unitA);
+    EXPECT_EQ(window.LastOpcode(), kSetupRecord) << row.what;
+    Receive(UnitPacket(kBlockRequestLast), unitB);
+    EXPECT_EQ(window.LastOpcode(), kFinish) << row.what;
+    EXPECT_TRUE(protocol.SetupWritten()) << row.what;
+    protocol.RestartUnitPoll();
+  }
+}
+
 }  // namespace
 }  // namespace vidideza
