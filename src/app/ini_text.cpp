@@ -119,6 +119,16 @@ std::string_view LineEndOf(const std::vector<Line>& lines) {
   return lines.empty() || lines.front().end.empty() ? "\r\n" : lines.front().end;
 }
 
+// The value of an entry line as a reader gets it, before the reader's length limit.
+std::string_view EntryValue(std::string_view body) {
+  std::string_view value = Trim(body.substr(body.find('=') + 1));
+  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+      value.back() == value.front()) {
+    value = value.substr(1, value.size() - 2);
+  }
+  return value;
+}
+
 }  // namespace
 
 std::optional<std::string> IniRead(std::string_view text, std::string_view section,
@@ -128,19 +138,17 @@ std::optional<std::string> IniRead(std::string_view text, std::string_view secti
   if (!where.entry) {
     return std::nullopt;
   }
-  const std::string_view body = lines[*where.entry].body;
-  std::string_view value = Trim(body.substr(body.find('=') + 1));
-  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
-      value.back() == value.front()) {
-    value = value.substr(1, value.size() - 2);
-  }
-  return std::string(value.substr(0, kMaxProfileValue));
+  return std::string(EntryValue(lines[*where.entry].body).substr(0, kMaxProfileValue));
 }
 
 std::string IniWrite(std::string_view text, std::string_view section, std::string_view key,
                      std::string_view value) {
   const auto lines = SplitLines(text);
   const Location where = Find(lines, section, key);
+  // A value that reads as it did leaves the text as it is, byte for byte.
+  if (where.entry && EntryValue(lines[*where.entry].body) == EntryValue("=" + std::string(value))) {
+    return std::string(text);
+  }
   const std::string_view eol = LineEndOf(lines);
   std::string out;
   out.reserve(text.size() + section.size() + key.size() + value.size() + 8);

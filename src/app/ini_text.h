@@ -20,7 +20,8 @@ std::optional<std::string> IniRead(std::string_view text, std::string_view secti
 
 // The text with the key set to value: an existing line is rewritten in place, a missing key is
 // added after the last entry of its section, a missing section is added at the end. New lines
-// use the line end the text already uses (CR LF in a new file).
+// use the line end the text already uses (CR LF in a new file). A value that would read as it
+// reads already leaves the text exactly as it is.
 std::string IniWrite(std::string_view text, std::string_view section, std::string_view key,
                      std::string_view value);
 

@@ -107,5 +107,28 @@ TEST(IniText, ALoneCarriageReturnEndsALine) {
             "[Serial]\r\nCOMPort=COM2\r[Network]\nCardNr=0\r\n[A]\r\nx=1\r\n");
 }
 
+// Only what changes is written: an unchanged value leaves the text byte for byte, whatever its
+// line ends; a changed one ends only its own line.
+TEST(IniWrite, AnUnchangedValueLeavesTheTextAsItIs) {
+  const struct {
+    const char* what;
+    const char* text;
+    const char* value;
+  } rows[] = {
+      {"unterminated last line", "[Serial]\r\nCOMPort=COM1\r\n[Network]\r\nCardNr=0", "0"},
+      {"blanks and case kept", "[network]\n  cardnr =  0  ", "0"},
+      {"quoted value", "[Network]\nCardNr=\"0\"\n", "0"},
+      {"lone CR at the end", "[Network]\rCardNr=0\r", "0"},
+      {"value typed with blanks", "[Network]\nCardNr=0", " 0\t"},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(IniWrite(row.text, "Network", "CardNr", row.value), row.text) << row.what;
+  }
+  EXPECT_EQ(IniWrite("[Network]\r\nCardNr=0\r\n; end", "Network", "CardNr", "1"),
+            "[Network]\r\nCardNr=1\r\n; end");
+  EXPECT_EQ(IniWrite("[Serial]\nCOMPort=COM1\n[Network]\nCardNr=0", "Serial", "COMPort", "COM2"),
+            "[Serial]\nCOMPort=COM2\n[Network]\nCardNr=0");
+}
+
 }  // namespace
 }  // namespace vidideza
