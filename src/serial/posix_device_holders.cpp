@@ -4,7 +4,11 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <charconv>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <system_error>
 
@@ -14,6 +18,15 @@ namespace {
 
 bool IsProcessId(const std::string& name) {
   return !name.empty() && name.find_first_not_of("0123456789") == std::string::npos;
+}
+
+constexpr unsigned kFirstPtySlaveMajor = 136;
+constexpr unsigned kLastPtySlaveMajor = 143;
+constexpr unsigned kMinorsPerMajor = 256;
+
+bool IsPtySlave(const struct stat& st) {
+  const unsigned kind = major(st.st_rdev);
+  return S_ISCHR(st.st_mode) && kind >= kFirstPtySlaveMajor && kind <= kLastPtySlaveMajor;
 }
 
 // Only links into /dev are looked at, so no stat() ever touches a file on a slow mount.
@@ -27,15 +40,41 @@ bool LinksToDevice(const std::filesystem::path& link, const struct stat& device)
   return ::stat(link.c_str(), &st) == 0 && IsSameCharacterDevice(st, device);
 }
 
+// The pseudo-terminal whose master side an open file is ("/dev/ptmx" or "/dev/pts/ptmx"), as
+// the process's fdinfo tells it.
+std::optional<unsigned> MasterIndexOf(const std::filesystem::path& process,
+                                      const std::filesystem::path& fdLink) {
+  std::error_code error;
+  const std::string target = std::filesystem::read_symlink(fdLink, error).string();
+  if (error || (target != "/dev/ptmx" && !target.ends_with("/pts/ptmx"))) {
+    return std::nullopt;
+  }
+  std::ifstream info(process / "fdinfo" / fdLink.filename());
+  const std::string text((std::istreambuf_iterator<char>(info)), std::istreambuf_iterator<char>());
+  return PtyIndexInFdInfo(text);
+}
+
+// A process holds the device as a second user of the line, or as the provider of a
+// pseudo-terminal: one that holds its master side too (socat's virtual null-modem, a bridge to
+// a network serial server) feeds the line rather than reading from it.
 bool ProcessHoldsDevice(const std::filesystem::path& process, const struct stat& device) {
+  const bool pty = IsPtySlave(device);
+  const unsigned ownIndex = pty ? PtySlaveIndex(device.st_rdev) : 0;
+  bool holdsSlave = false;
   std::error_code error;
   for (std::filesystem::directory_iterator it(process / "fd", error), end; !error && it != end;
        it.increment(error)) {
-    if (LinksToDevice(it->path(), device)) {
-      return true;
+    if (pty && MasterIndexOf(process, it->path()) == ownIndex) {
+      return false;
+    }
+    if (!holdsSlave && LinksToDevice(it->path(), device)) {
+      holdsSlave = true;
+      if (!pty) {
+        return true;
+      }
     }
   }
-  return false;
+  return holdsSlave;
 }
 
 }  // namespace
@@ -46,11 +85,32 @@ bool IsSameCharacterDevice(const struct stat& a, const struct stat& b) {
   }
   // Each devpts instance (a container's, a test's private /dev) numbers its pseudo-terminals
   // from 0: their numbers name the same terminal only within one instance.
-  constexpr unsigned kFirstPtySlaveMajor = 136;
-  constexpr unsigned kLastPtySlaveMajor = 143;
-  const unsigned kind = major(a.st_rdev);
-  const bool ptySlave = kind >= kFirstPtySlaveMajor && kind <= kLastPtySlaveMajor;
-  return !ptySlave || a.st_dev == b.st_dev;
+  return !IsPtySlave(a) || a.st_dev == b.st_dev;
+}
+
+unsigned PtySlaveIndex(dev_t device) {
+  return (major(device) - kFirstPtySlaveMajor) * kMinorsPerMajor + minor(device);
+}
+
+std::optional<unsigned> PtyIndexInFdInfo(std::string_view fdinfo) {
+  constexpr std::string_view kKey = "tty-index:";
+  for (std::size_t at = 0; at < fdinfo.size();) {
+    const std::size_t end = std::min(fdinfo.find('\n', at), fdinfo.size());
+    std::string_view line = fdinfo.substr(at, end - at);
+    at = end + 1;
+    if (!line.starts_with(kKey)) {
+      continue;
+    }
+    line.remove_prefix(kKey.size());
+    line.remove_prefix(std::min(line.find_first_not_of(" \t"), line.size()));
+    unsigned index = 0;
+    const auto [stop, failure] = std::from_chars(line.data(), line.data() + line.size(), index);
+    if (failure != std::errc() || stop != line.data() + line.size()) {
+      return std::nullopt;
+    }
+    return index;
+  }
+  return std::nullopt;
 }
 
 bool AnotherProcessHoldsDevice(int fd) {

@@ -1,5 +1,6 @@
 #include "serial/com_port.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -21,6 +22,7 @@
 #include "pseudo_terminal.h"
 #include "rival_reader.h"
 #include "serial_test_support.h"
+#include "test_temp_dir.h"
 #include "test_ui_loop.h"
 
 namespace vidideza {
@@ -508,6 +510,56 @@ TEST_F(ComPortTest, OpenAndCloseWhileDataFlows) {
   unit.join();
   EXPECT_GT(received, 0U);
   EXPECT_TRUE(ui.errors.empty());
+}
+
+// socat's virtual null-modem holds both sides of each pseudo-terminal it makes: it provides the
+// line and reads nothing of ours, so its ports open; a terminal program beside it still counts.
+TEST_F(ComPortTest, AVirtualNullModemOfSocatOpensAndASecondReaderIsStillRefused) {
+  if (::access("/usr/bin/socat", X_OK) != 0) {
+    GTEST_SKIP() << "socat is not installed";
+  }
+  const CurrentTempDir dir;
+  const std::string near = (dir.path() / "ttyV0").string();
+  const std::string far = (dir.path() / "ttyV1").string();
+  // Ended with the test, whatever the test's outcome.
+  struct Child {
+    pid_t pid = ::fork();
+    ~Child() {
+      if (pid > 0) {
+        ::kill(pid, SIGTERM);
+        ::waitpid(pid, nullptr, 0);
+      }
+    }
+  } socat;
+  ASSERT_NE(socat.pid, -1);
+  if (socat.pid == 0) {
+    const std::string a = "pty,raw,echo=0,link=" + near;
+    const std::string b = "pty,raw,echo=0,link=" + far;
+    ::execl("/usr/bin/socat", "socat", a.c_str(), b.c_str(), static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  for (int wait = 0; wait < 200 && !std::filesystem::exists(far); ++wait) {
+    std::this_thread::sleep_for(milliseconds(10));
+  }
+  ASSERT_TRUE(std::filesystem::exists(far)) << "socat made no ports";
+
+  std::string received;
+  port.SetOnRxChar([&](TCustomComPort& p) { received += p.ReadText(); });
+  ConfigureAsTool(port, near);
+  EXPECT_NO_THROW(port.Open());
+  ASSERT_TRUE(port.Active());
+  const UniqueFd other(::open(far.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC));
+  ASSERT_TRUE(other.valid());
+  ASSERT_EQ(::write(other.get(), "A000A,ST,T21.5\n", 15), 15);
+  EXPECT_TRUE(ui.PumpUntil([&] { return received == "A000A,ST,T21.5\n"; })) << received;
+  port.Close();
+
+  const UniqueFd second(::open(near.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC));
+  ASSERT_TRUE(second.valid());
+  RivalReader rival(second.get());
+  ASSERT_TRUE(rival.running());
+  ExpectError([&] { port.Open(); }, "Device or resource busy", EBUSY);
+  EXPECT_FALSE(port.Active());
 }
 
 }  // namespace

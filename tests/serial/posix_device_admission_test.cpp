@@ -86,5 +86,26 @@ TEST(ControllingTerminalOf, ReadsTheTtyFieldOfAProcessStatLine) {
   }
 }
 
+TEST(PtyIndexInFdInfo, ReadsTheIndexOfAMastersFdInfo) {
+  const struct {
+    const char* text;
+    std::optional<unsigned> index;
+  } rows[] = {
+      {"pos:\t0\nflags:\t0100002\nmnt_id:\t30\nino:\t2\ntty-index:\t3\n", 3U},
+      {"pos:\t0\ntty-index:\t4095", 4095U},
+      {"pos:\t0\nflags:\t02\nmnt_id:\t30\n", std::nullopt},  // no master
+      {"tty-index:\t\n", std::nullopt},
+      {"tty-index:\t-1\n", std::nullopt},
+      {"tty-index:\t7x\n", std::nullopt},
+      {"xtty-index:\t7\n", std::nullopt},
+      {"", std::nullopt},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(PtyIndexInFdInfo(row.text), row.index) << row.text;
+  }
+  EXPECT_EQ(PtySlaveIndex(makedev(136, 5)), 5U);
+  EXPECT_EQ(PtySlaveIndex(makedev(137, 2)), 258U);
+}
+
 }  // namespace
 }  // namespace vidideza
