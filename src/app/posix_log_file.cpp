@@ -11,8 +11,9 @@
 
 #include "app/io_error.h"
 #include "app/log_file.h"
-#include "base/posix_fd.h"
+#include "app/posix_link_owner.h"
 #include "app/posix_write_protection.h"
+#include "base/posix_fd.h"
 
 namespace vidideza {
 
@@ -58,6 +59,49 @@ FolderAndName SplitPath(const std::string& path) {
   return {slash == 0 ? "/" : path.substr(0, slash), path.substr(slash + 1)};
 }
 
+constexpr int kLogOpenFlags = O_WRONLY | O_APPEND | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+
+// The log's name as a file: opened as it is, or through a link of this user's (or root's), or
+// made new without following anything. A link of another user's is refused: in a folder that
+// user may write, it could lead into any file this program may write.
+UniqueFd OpenLogName(int folder, const std::string& name) {
+  constexpr int kTries = 3;  // the name may change between the steps
+  for (int attempt = 0; attempt < kTries; ++attempt) {
+    UniqueFd fd(::openat(folder, name.c_str(), kLogOpenFlags | O_NOFOLLOW));
+    if (fd.valid()) {
+      return fd;
+    }
+    if (errno == ENOENT) {
+      fd = UniqueFd(
+          ::openat(folder, name.c_str(), kLogOpenFlags | O_CREAT | O_EXCL | O_NOFOLLOW, 0666));
+      if (fd.valid() || errno != EEXIST) {
+        return fd;
+      }
+      continue;
+    }
+    if (errno != ELOOP) {
+      return fd;
+    }
+    struct stat link {};
+    if (::fstatat(folder, name.c_str(), &link, AT_SYMLINK_NOFOLLOW) != 0) {
+      continue;
+    }
+    if (!S_ISLNK(link.st_mode) || !MayFollowLink(link)) {
+      errno = EACCES;
+      return fd;
+    }
+    fd = UniqueFd(::openat(folder, name.c_str(), kLogOpenFlags | O_CREAT, 0666));
+    struct stat after {};
+    if (!fd.valid() || (::fstatat(folder, name.c_str(), &after, AT_SYMLINK_NOFOLLOW) == 0 &&
+                        after.st_ino == link.st_ino && after.st_dev == link.st_dev)) {
+      return fd;
+    }
+    // The link was swapped while it was followed: what was opened is not known to be ours.
+  }
+  errno = EACCES;
+  return UniqueFd();
+}
+
 // Opens the log by its name in the folder for appending. Only a regular file is a log: a FIFO,
 // a device or a folder of that name is refused without waiting on it, and a file whose mode
 // bits forbid writing is refused, as the settings file is, even for root.
@@ -67,8 +111,7 @@ UniqueFd OpenLogIn(int folder, const std::string& name) {
       (!S_ISREG(st.st_mode) || ForbidsWriting(st.st_mode))) {
     RaiseFileError(EACCES);
   }
-  UniqueFd fd(::openat(folder, name.c_str(),
-                       O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666));
+  UniqueFd fd = OpenLogName(folder, name);
   if (!fd.valid()) {
     RaiseFileError(errno == ENXIO ? EACCES : errno);  // ENXIO: a FIFO swapped in meanwhile
   }

@@ -11,9 +11,10 @@
 #include <vector>
 
 #include "app/ini_text.h"
-#include "base/posix_fd.h"
+#include "app/posix_link_owner.h"
 #include "app/posix_write_protection.h"
 #include "app/profile.h"
+#include "base/posix_fd.h"
 
 namespace vidideza {
 
@@ -28,10 +29,43 @@ bool IsRegularFile(int fd) {
   return ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
 }
 
+std::string FolderOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+}
+
+// The file a path leads to: a settings file that is a symbolic link (into a shared folder, a
+// version-controlled set) is written where it points, and the link stays. Only links of this
+// user's or root's are followed; nothing when the way leads through another user's.
+std::optional<std::string> FileBehind(std::string path) {
+  constexpr int kMostLinks = 40;  // as the system allows
+  for (int hop = 0; hop < kMostLinks; ++hop) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
+      return path;
+    }
+    if (!MayFollowLink(st)) {
+      return std::nullopt;
+    }
+    std::vector<char> target(static_cast<std::size_t>(PATH_MAX) + 1);
+    const ssize_t n = ::readlink(path.c_str(), target.data(), target.size() - 1);
+    if (n <= 0) {
+      return path;
+    }
+    const std::string next(target.data(), static_cast<std::size_t>(n));
+    path = next.front() == '/' ? next : FolderOf(path).append("/").append(next);
+  }
+  return path;
+}
+
 // The whole file; nothing when it cannot be read, "" when it does not exist or is not a
 // regular file.
-std::optional<std::string> ReadWholeFile(const std::string& path) {
-  const UniqueFd fd(::open(path.c_str(), O_RDONLY | kOpenNeverWaiting));
+std::optional<std::string> ReadWholeFile(const std::string& linkedPath) {
+  const std::optional<std::string> path = FileBehind(linkedPath);
+  if (!path) {
+    return std::nullopt;
+  }
+  const UniqueFd fd(::open(path->c_str(), O_RDONLY | O_NOFOLLOW | kOpenNeverWaiting));
   if (!fd.valid()) {
     return errno == ENOENT || errno == ENXIO ? std::optional<std::string>("") : std::nullopt;
   }
@@ -69,50 +103,37 @@ bool WriteAll(int fd, std::string_view bytes) {
   return true;
 }
 
-std::string FolderOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
-}
-
-// The file a path leads to: a settings file that is a symbolic link (into a shared folder, a
-// version-controlled set) is written where it points, and the link stays.
-std::string FileBehind(std::string path) {
-  constexpr int kMostLinks = 40;  // as the system allows
-  for (int hop = 0; hop < kMostLinks; ++hop) {
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
-      return path;
-    }
-    std::vector<char> target(static_cast<std::size_t>(PATH_MAX) + 1);
-    const ssize_t n = ::readlink(path.c_str(), target.data(), target.size() - 1);
-    if (n < 0) {
-      return path;
-    }
-    const std::string next(target.data(), static_cast<std::size_t>(n));
-    path = next.front() == '/' ? next : FolderOf(path).append("/").append(next);
-  }
-  return path;
-}
-
 // Writes in place, for a file whose owner a replacement could not keep; not crash safe, but
 // the file stays the owner's.
 bool RewriteInPlace(const std::string& path, std::string_view content) {
-  const UniqueFd fd(::open(path.c_str(), O_WRONLY | kOpenNeverWaiting));
+  const UniqueFd fd(::open(path.c_str(), O_WRONLY | O_NOFOLLOW | kOpenNeverWaiting));
   return fd.valid() && IsRegularFile(fd.get()) && ::ftruncate(fd.get(), 0) == 0 &&
          WriteAll(fd.get(), content) && ::fsync(fd.get()) == 0;
 }
 
+// Whether the file behind the path may be written: not through another user's link, not when
+// the file or its folder is write-protected, and only into a regular file.
+std::optional<std::string> WritableFileBehind(const std::string& linkedPath) {
+  std::optional<std::string> path = FileBehind(linkedPath);
+  if (!path || IsWriteProtected(*path) || IsWriteProtected(FolderOf(*path))) {
+    return std::nullopt;
+  }
+  struct stat st {};
+  if (::lstat(path->c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+    return std::nullopt;
+  }
+  return path;
+}
+
 bool ReplaceFile(const std::string& linkedPath, std::string_view content) {
-  const std::string path = FileBehind(linkedPath);
+  const std::optional<std::string> writable = WritableFileBehind(linkedPath);
+  if (!writable) {
+    return false;
+  }
+  const std::string& path = *writable;
   const std::string folder = FolderOf(path);
-  if (IsWriteProtected(path) || IsWriteProtected(folder)) {
-    return false;
-  }
   struct stat old {};
-  const bool existed = ::stat(path.c_str(), &old) == 0;
-  if (existed && !S_ISREG(old.st_mode)) {
-    return false;
-  }
+  const bool existed = ::lstat(path.c_str(), &old) == 0;
   std::string temp = path + ".XXXXXX";
   std::vector<char> name(temp.begin(), temp.end());
   name.push_back('\0');
@@ -190,7 +211,13 @@ bool WritePrivateProfileString(std::string_view section, std::string_view key,
   if (!text) {
     return false;  // what other programs wrote there could not be kept
   }
-  return ReplaceFile(path, IniWrite(*text, section, key, value));
+  const std::string written = IniWrite(*text, section, key, value);
+  if (written == *text) {
+    // Nothing changes: the file stays byte for byte, but a file that could not take a change
+    // is still refused, so the technician learns that settings cannot be saved there.
+    return WritableFileBehind(path).has_value();
+  }
+  return ReplaceFile(path, written);
 }
 
 }  // namespace vidideza

@@ -136,5 +136,68 @@ TEST(TrafficLog, AFolderRemovedWhileRunningGives3AndARenamedOneKeepsTheLog) {
   fs::current_path(dir.path());
 }
 
+// Run as root in another user's folder, that user's links lead nowhere: not into a file only
+// root may write, and a dangling one creates nothing. The program's own user's links still do.
+TEST(TrafficLog, AnotherUsersLinkIsRefusedWithCode5AndNothingIsWritten) {
+  if (::geteuid() != 0) {
+    GTEST_SKIP() << "giving a link to another user needs root";
+  }
+  const CurrentTempDir dir;
+  constexpr uid_t kNobody = 65534;
+  const auto file = fs::current_path() / "Test.log";
+  const auto target = dir.path() / "root-only";
+  const struct {
+    const char* what;
+    bool targetExists;
+  } rows[] = {{"link to a file", true}, {"dangling link", false}};
+  for (const auto& row : rows) {
+    if (row.targetExists) {
+      WriteFileText(target, "root's\n");
+    }
+    fs::create_symlink(target, file);
+    ASSERT_EQ(::lchown(file.c_str(), kNobody, kNobody), 0);
+    TrafficLog log;
+    EXPECT_EQ(IoCode([&] { log.Open(); }), 5) << row.what;
+    EXPECT_FALSE(log.IsOpen()) << row.what;
+    EXPECT_EQ(fs::exists(target), row.targetExists) << row.what;
+    if (row.targetExists) {
+      EXPECT_EQ(FileText(target), "root's\n") << row.what;
+    }
+
+    // Root's own link is followed; a dangling one of its own makes its target.
+    ASSERT_EQ(::lchown(file.c_str(), 0, 0), 0);
+    log.Open();
+    log.WriteLine("SND: own link");
+    EXPECT_EQ(FileText(target),
+              std::string(row.targetExists ? "root's\n" : "") + "SND: own link\r\n")
+        << row.what;
+    log.Close();
+    fs::remove(file);
+    fs::remove(target);
+  }
+}
+
+// The log made new is made as a file of its own: a link put in its place while the program
+// runs is not followed when the log is made again, unless it is the user's own.
+TEST(TrafficLog, ALinkPlantedWhileRunningIsNotFollowed) {
+  if (::geteuid() != 0) {
+    GTEST_SKIP() << "giving a link to another user needs root";
+  }
+  const CurrentTempDir dir;
+  const auto file = fs::current_path() / "Test.log";
+  const auto target = dir.path() / "elsewhere";
+  TrafficLog log;
+  log.Open();
+  log.WriteLine("SND: one");
+  fs::remove(file);
+  fs::create_symlink(target, file);
+  ASSERT_EQ(::lchown(file.c_str(), 65534, 65534), 0);
+  EXPECT_EQ(IoCode([&] { log.WriteLine("SND: two"); }), 5);
+  EXPECT_FALSE(fs::exists(target));
+  fs::remove(file);
+  log.WriteLine("SND: three");
+  EXPECT_EQ(FileText(file), "SND: three\r\n");
+}
+
 }  // namespace
 }  // namespace vidideza

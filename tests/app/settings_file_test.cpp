@@ -180,5 +180,64 @@ TEST(Settings, AFolderGoneByShutdownIsNamedAsItWasAtStartUp) {
   fs::current_path(dir.path());
 }
 
+// Shutdown writes both values every time: a file whose values stay is left alone, down to its
+// inode and its last line without a line end.
+TEST(Settings, AnUnchangedFileIsLeftByteForByte) {
+  const CurrentTempDir dir;
+  const fs::path file = dir.path() / "VIDideza.ini";
+  const std::string before = "[Serial]\r\nCOMPort=COM3\r\n[Network]\r\nCardNr=1";
+  WriteFileText(file, before);
+  struct stat was {};
+  ASSERT_EQ(::stat(file.c_str(), &was), 0);
+  WriteSettings({"COM3", 1});
+  EXPECT_EQ(FileText(file), before);
+  struct stat is {};
+  ASSERT_EQ(::stat(file.c_str(), &is), 0);
+  EXPECT_EQ(is.st_ino, was.st_ino);
+
+  WriteSettings({"COM4", 1});
+  EXPECT_EQ(FileText(file), "[Serial]\r\nCOMPort=COM4\r\n[Network]\r\nCardNr=1");
+  // Unchanged values in a write-protected file still tell that nothing could be saved there.
+  ::chmod(file.c_str(), 0444);
+  try {
+    WriteSettings({"COM4", 1});
+    ADD_FAILURE() << "write was not refused";
+  } catch (const Exception& e) {
+    EXPECT_EQ(std::string(e.message()), "Unable to write to " + file.string());
+  }
+}
+
+// Run as root in a folder another user may write, a link that user planted is not followed,
+// for reading or writing; links of the program's own user still are.
+TEST(Settings, AnotherUsersLinkIsNotFollowed) {
+  if (::geteuid() != 0) {
+    GTEST_SKIP() << "giving a link to another user needs root";
+  }
+  const CurrentTempDir dir;
+  constexpr uid_t kNobody = 65534;
+  const fs::path target = dir.path() / "root-only.ini";
+  const std::string secret = "[Serial]\r\nCOMPort=COM7\r\n";
+  WriteFileText(target, secret);
+  const fs::path link = dir.path() / "VIDideza.ini";
+  fs::create_symlink(target, link);
+  ASSERT_EQ(::lchown(link.c_str(), kNobody, kNobody), 0);
+
+  EXPECT_EQ(ReadSettings().comPort, "COM1");
+  try {
+    WriteSettings({"COM5", 1});
+    ADD_FAILURE() << "write was not refused";
+  } catch (const Exception& e) {
+    EXPECT_EQ(std::string(e.message()), "Unable to write to " + link.string());
+  }
+  EXPECT_EQ(FileText(target), secret);
+  EXPECT_TRUE(fs::is_symlink(link));
+
+  // The same link of root's own is followed.
+  ASSERT_EQ(::lchown(link.c_str(), 0, 0), 0);
+  EXPECT_EQ(ReadSettings().comPort, "COM7");
+  WriteSettings({"COM5", 1});
+  EXPECT_EQ(FileText(target), "[Serial]\r\nCOMPort=COM5\r\n[Network]\r\nCardNr=1\r\n");
+}
+
 }  // namespace
 }  // namespace vidideza
