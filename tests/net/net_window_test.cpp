@@ -7,8 +7,10 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QtTest>
+#include <csignal>
 #include <fstream>
 #include <memory>
+#include <sstream>
 
 #include "app/qt/qt_form1.h"
 #include "app/recording_dialogs.h"
@@ -190,6 +192,56 @@ class NetWindowTest : public QObject, protected WindowFixture {
     QVERIFY(Caption("Label22").startsWith(QStringLiteral("Wait .")));
     const std::string log = FileText(dir->path() / "Test.log");
     QCOMPARE(log, std::string("RCV: A000A,OK\r\nRCV: SND: A000A,PWNED\r\nRCV: RCV: x\r\n"));
+    QVERIFY(shown.empty());
+  }
+  // After unit 1 was set, a late block request from it (a unit that repeats itself, or a forger
+  // at its address) arrives while the run for unit 2 searches: it must not count, and unit 2 is
+  // reported set only after it got its record, its blocks and the finish packet.
+  void anEarlierUnitsLateMessageDoesNotMakeTheNextRunSet() {
+    StartOnNetPage();
+    QTRY_COMPARE_WITH_TIMEOUT(Caption("Label22"), QStringLiteral("Unit ready"), 5000);
+    QTest::mouseClick(Find<QPushButton>(form.get(), "Button10"), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(Caption("Label22"), QStringLiteral("Succesfully set"), 15000);
+    QCOMPARE(form->Form().SetupProtocol().ConfirmedUnitIp(), std::string(kUnitIp));
+
+    // Unit 1 goes; its address stays, and the forger sends from its setup port there.
+    const auto pidOf = [&](int unit) {
+      return static_cast<pid_t>(
+          std::stol(FileText(unitDir / ("unit" + std::to_string(unit) + ".pid"))));
+    };
+    ::kill(pidOf(1), SIGKILL);
+    const pid_t unit2 = pidOf(2);
+    ::kill(unit2, SIGSTOP);  // unit 2 holds still until the late message is in
+    std::filesystem::resize_file(unitDir / "report2", 0);
+    Edit("Edit8")->setText(QStringLiteral("198.51.100.11"));
+    Edit("Edit2")->setText(QStringLiteral("00-20-4A-E0-2C-BF"));
+    QTest::mouseClick(Find<QPushButton>(form.get(), "Button10"), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(Caption("Label22"), QStringLiteral("Wait .."), 3000);
+    const std::string unit1Netns = FileText(unitDir / "unit1.netns");
+    const QString forge =
+        QStringLiteral(
+            "printf '\\000\\001\\000\\267' | ip netns exec %1 socat -u STDIN "
+            "UDP-SENDTO:%2:10100,sourceport=30718")
+            .arg(QString::fromStdString(unit1Netns.substr(0, unit1Netns.find('\n'))),
+                 QString::fromLatin1(kComputerIp));
+    int sent = -1;
+    for (int attempt = 0; attempt < 20 && sent != 0; ++attempt) {  // until unit 1's port is free
+      sent = QProcess::execute(QStringLiteral("sh"), {QStringLiteral("-c"), forge});
+      QTest::qWait(sent == 0 ? 0 : 50);
+    }
+    QCOMPARE(sent, 0);
+    QTest::qWait(300);
+    QVERIFY2(!Caption("Label22").contains(QLatin1Char('R')), qPrintable(Caption("Label22")));
+    QVERIFY(!form->Form().SetupProtocol().SetupWritten());
+
+    ::kill(unit2, SIGCONT);
+    QTRY_COMPARE_WITH_TIMEOUT(Caption("Label22"), QStringLiteral("Succesfully set"), 15000);
+    std::string opcodes;
+    std::istringstream report(FileText(unitDir / "report2"));
+    for (std::string line; std::getline(report, line);) {
+      opcodes += line.substr(0, 2) + " ";
+    }
+    QCOMPARE(opcodes, std::string("FC FA C2 C3 C4 C5 C6 C7 03 "));
     QVERIFY(shown.empty());
   }
 };
