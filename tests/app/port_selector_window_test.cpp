@@ -2,14 +2,28 @@
 // adapters plugged in while the window runs are offered the next time the list opens.
 #include <termios.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QtTest>
+
+#include <QHelpEvent>
+#include <QTextDocument>
+#include <QToolTip>
+#include <atomic>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <memory>
+#include <thread>
+
+#include "app/qt/display_text.h"
+#include "serial/posix_tty_records.h"
+#include "test_temp_dir.h"
 
 #include "window_fixture.h"
 #include "window_test_support.h"
@@ -28,6 +42,17 @@ class PortSelectorWindowTest : public QObject, protected WindowFixture {
       items << Ports()->itemText(i);
     }
     return items;
+  }
+
+  // A tooltip's text as it is shown: rendered, where Qt takes it for markup.
+  static QString Shown(const QString& tip) {
+    QTextDocument shown;
+    if (Qt::mightBeRichText(tip)) {
+      shown.setHtml(tip);
+    } else {
+      shown.setPlainText(tip);
+    }
+    return shown.toPlainText();
   }
 
   static void Plug(const std::string& name, const std::string& target) {
@@ -75,7 +100,8 @@ class PortSelectorWindowTest : public QObject, protected WindowFixture {
     const QStringList plugged{"ttyUSB2", "ttyUSB10",
                               "/dev/serial/by-id/usb-QVX_Adapter_QX1-if00-port0"};
     QCOMPARE(Items(), designed + plugged);
-    QCOMPARE(Ports()->itemData(11, Qt::ToolTipRole).toString(), QStringLiteral("-> ttyUSB10"));
+    QCOMPARE(Shown(Ports()->itemData(11, Qt::ToolTipRole).toString()),
+             QStringLiteral("-> ttyUSB10"));
     // Filling the list changed neither the text nor the port: no handler ran.
     QCOMPARE(Ports()->currentText(), QString::fromStdString(pty->path()));
     QCOMPARE(form->Form().ComPort1().DeviceName(), pty->path());
@@ -150,6 +176,63 @@ class PortSelectorWindowTest : public QObject, protected WindowFixture {
     back.Send("A000A,ON,OK\n");
     QTRY_VERIFY(MemoLines(form.get()).contains(QStringLiteral("RCV: A000A,ON,OK")));
     QCOMPARE(shown.size(), std::size_t{1});
+  }
+  // A USB device names its own manufacturer: a hostile one, read from a made-up sysfs tree,
+  // shows as the text it is, control bytes as the response window shows them, and hovering
+  // loads nothing it names (a FIFO it names is never opened).
+  void aDevicesOwnNameIsShownAsPlainTextAndLoadsNothing() {
+    const CurrentTempDir trees;
+    const auto fifo = trees.path() / "fifo";
+    QCOMPARE(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string hostile =
+        "<img src=\"" + fifo.string() + "\"><b>Trusted</b>\x1b[2J\x07" + std::string(4096, 'M');
+    const auto sys = trees.path() / "sys";
+    const auto usb = sys / "devices" / "usb1" / "1-1";
+    const auto tty = usb / "1-1:1.0" / "ttyUSB0";
+    std::filesystem::create_directories(tty);
+    std::filesystem::create_directories(sys / "class" / "tty" / "ttyUSB0");
+    WriteFileText(usb / "idVendor", "0403\n");
+    WriteFileText(usb / "idProduct", "6001\n");
+    WriteFileText(usb / "manufacturer", hostile + "\n");
+    std::filesystem::create_symlink(tty, sys / "class" / "tty" / "ttyUSB0" / "device");
+    std::filesystem::create_directories(trees.path() / "dev");
+    std::filesystem::create_symlink("/dev/null", trees.path() / "dev" / "ttyUSB0");
+    const std::vector<PortListing> listed =
+        ReadTtyPorts(trees.path() / "dev", sys,
+                     [](const std::string&) { return std::map<std::string, std::string>(); });
+    QCOMPARE(listed.size(), std::size_t{1});
+    QVERIFY(listed[0].identity.find(hostile) != std::string::npos);
+
+    // Whoever opens the FIFO for reading lets this writer through.
+    std::atomic<bool> opened{false};
+    std::thread watcher([&] {
+      const int fd = ::open(fifo.c_str(), O_WRONLY);
+      opened = fd >= 0 && !std::filesystem::exists(trees.path() / "released");
+      ::close(fd);
+    });
+
+    WriteSettings(pty->path());
+    CreateWindow();
+    ShowWindow();
+    Ports()->showPopup();
+    QTRY_VERIFY(Ports()->view()->isVisible());
+    form->SetItems("ComboBox3", {"COM1", "ttyUSB0"});
+    form->SetItemHints("ComboBox3", {"", listed[0].identity});
+    QAbstractItemView* list = Ports()->view();
+    const QRect item = list->visualRect(list->model()->index(1, 0));
+    QHelpEvent hover(QEvent::ToolTip, item.center(), list->viewport()->mapToGlobal(item.center()));
+    QApplication::sendEvent(list->viewport(), &hover);
+    QTRY_VERIFY(QToolTip::isVisible());
+    QCOMPARE(Shown(QToolTip::text()), DisplayLine(listed[0].identity));
+    QVERIFY(Shown(QToolTip::text()).contains(QStringLiteral("<b>Trusted</b>\u241b[2J\u2407MMM")));
+    QTest::qWait(200);
+    Ports()->hidePopup();
+
+    WriteFileText(trees.path() / "released", "");
+    const int release = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    watcher.join();
+    ::close(release);
+    QVERIFY2(!opened, "hovering opened the file the name points to");
   }
 };
 

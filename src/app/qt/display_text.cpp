@@ -18,4 +18,9 @@ QString DisplayLine(std::string_view bytes) {
   return text;
 }
 
+QString PlainToolTip(std::string_view bytes) {
+  return QStringLiteral("<p style='white-space:pre-wrap'>") + DisplayLine(bytes).toHtmlEscaped() +
+         QStringLiteral("</p>");
+}
+
 }  // namespace vidideza

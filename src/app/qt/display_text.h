@@ -10,4 +10,9 @@ namespace vidideza {
 // and nothing in it is hidden.
 QString DisplayLine(std::string_view bytes);
 
+// Bytes from a device, a file or the network as a tooltip shows them: as DisplayLine gives them,
+// never as markup. Qt takes any tooltip that looks like markup for rich text (and loads the
+// images it names), so the text goes escaped inside markup of its own.
+QString PlainToolTip(std::string_view bytes);
+
 }  // namespace vidideza

@@ -39,6 +39,7 @@ void QtDialogs::EndWithoutWaiting() {
 
 void QtDialogs::Notice(const std::string& text) {
   QMessageBox box(QMessageBox::NoIcon, title_, FromBytes(text), QMessageBox::Ok, parent_);
+  box.setTextFormat(Qt::PlainText);
   if (!Show(box)) {
     Log("notice", text);
   }
@@ -46,6 +47,7 @@ void QtDialogs::Notice(const std::string& text) {
 
 bool QtDialogs::Confirm(const std::string& text) {
   QMessageBox box(QMessageBox::Question, title_, FromBytes(text), QMessageBox::NoButton, parent_);
+  box.setTextFormat(Qt::PlainText);
   QPushButton* yes = box.addButton(QStringLiteral("&Yes"), QMessageBox::YesRole);
   box.addButton(QStringLiteral("&No"), QMessageBox::NoRole);
   box.setDefaultButton(yes);
@@ -58,6 +60,7 @@ bool QtDialogs::Confirm(const std::string& text) {
 
 void QtDialogs::Error(const std::string& text) {
   QMessageBox box(QMessageBox::Critical, title_, FromBytes(text), QMessageBox::Ok, parent_);
+  box.setTextFormat(Qt::PlainText);
   if (!Show(box)) {
     Log("error", text);
   }

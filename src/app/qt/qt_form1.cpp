@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <stdexcept>
 
+#include "app/qt/display_text.h"
 #include "app/qt/drop_down_box.h"
 #include "app/qt/list_pick.h"
 #include "app/qt/message_boxes.h"
@@ -183,7 +184,7 @@ void TQtForm1::SetItemHints(std::string_view control, const std::vector<std::str
   auto* box = Find<QComboBox>(control);
   for (int i = 0; i < box->count() && i < static_cast<int>(hints.size()); ++i) {
     const std::string& hint = hints[static_cast<std::size_t>(i)];
-    box->setItemData(i, hint.empty() ? QVariant() : QVariant(FromBytes(hint)), Qt::ToolTipRole);
+    box->setItemData(i, hint.empty() ? QVariant() : QVariant(PlainToolTip(hint)), Qt::ToolTipRole);
   }
 }
 

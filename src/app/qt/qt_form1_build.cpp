@@ -110,6 +110,7 @@ QObject* TQtForm1::BuildControl(const ControlDesign& design) {
   switch (design.kind) {
     case Kind::kLabel: {
       auto* label = new QLabel(Latin1(design.text), parent);
+      label->setTextFormat(Qt::PlainText);  // captions may show what a unit sent
       label->move(Scaled(design.left), Scaled(design.top));
       label->adjustSize();
       widget = label;
@@ -117,6 +118,7 @@ QObject* TQtForm1::BuildControl(const ControlDesign& design) {
     }
     case Kind::kSpinCaption: {
       auto* label = new QLabel(Latin1(design.text), parent);
+      label->setTextFormat(Qt::PlainText);
       label->adjustSize();
       label->move(Scaled(design.left), Scaled(design.top) - label->height());
       widget = label;
