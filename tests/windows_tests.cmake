@@ -8,6 +8,7 @@ add_executable(core_tests
   app/error_box_text_test.cpp
   app/form1_design_test.cpp
   app/line_store_test.cpp
+  app/shown_line_test.cpp
   app/ini_text_test.cpp
   app/settings_values_test.cpp
   app/traffic_log_test.cpp

@@ -263,10 +263,13 @@ std::string TForm1::UpravDet(const std::string& line) const {
 void TForm1::ComPort1RxChar() {
   SerialReplyBuffer_.Append(ComPort1_->ReadText());
   TakeReplyLines(SerialReplyBuffer_, [this](std::string_view line) {
-    const std::string shown = "RCV: " + std::string(line);
+    // Room for the log's line end: a huge line is copied once, into the window.
+    std::string shown;
+    shown.reserve(line.size() + 7);
+    shown.append("RCV: ").append(line);
     view_.AddResponseLine(shown);
     // A failing log write leaves the line in the buffer: it comes again with the next event.
-    Log.WriteLine(shown);
+    Log.WriteLine(std::move(shown));
   });
 }
 

@@ -15,14 +15,12 @@ void TrafficLog::OpenAt(const std::string& path) {
   file_ = OpenLogFile(path);
 }
 
-void TrafficLog::WriteLine(std::string_view text) {
+void TrafficLog::WriteLine(std::string text) {
   if (!file_) {
     throw EInOutError(kIoFileNotOpenForOutput);
   }
-  std::string line;
-  line.reserve(text.size() + 2);
-  line.append(text).append("\r\n");
-  file_->Append(line);
+  text.append("\r\n");
+  file_->Append(text);
 }
 
 void TrafficLog::Close() {

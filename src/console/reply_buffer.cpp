@@ -38,6 +38,11 @@ void SerialReplyBuffer::Compact() {
     bytes_.erase(0, start_);
     scanned_ -= start_;
     start_ = 0;
+    // A huge line is gone: its room goes back rather than staying with the buffer.
+    constexpr std::size_t kKeptRoom = std::size_t{1} << 20;
+    if (bytes_.capacity() > kKeptRoom && bytes_.capacity() > 4 * bytes_.size()) {
+      bytes_.shrink_to_fit();
+    }
   }
 }
 

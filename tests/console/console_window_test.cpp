@@ -1,10 +1,15 @@
 // The command console in the real window: stamping, sending over the serial link, the setup
 // commands, reply lines, and the whole exchange with the simulated QVX-RS unit.
+#include <malloc.h>
+#include <poll.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <algorithm>
 
 #include <QComboBox>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
@@ -12,19 +17,35 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QtTest>
+#include <chrono>
+#include <cstring>
+#include <fstream>
+#include <functional>
 #include <memory>
 #include <thread>
 
 #include "app/qt/qt_form1.h"
-#include "app/recording_dialogs.h"
 #include "app/qt/response_view.h"
 #include "app/qt/spin_edit.h"
+#include "app/recording_dialogs.h"
+#include "app/shown_line.h"
 #include "app/window_fixture.h"
 #include "app/window_test_support.h"
 #include "serial/pseudo_terminal.h"
 #include "test_temp_dir.h"
 
 using namespace vidideza;
+
+namespace {
+
+// The window's answer may come this much late; the sanitizers' builds run several times slower.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr long long kMostTimerLateMs = 500;
+#else
+constexpr long long kMostTimerLateMs = 100;
+#endif
+
+}  // namespace
 
 class ConsoleWindowTest : public QObject, protected WindowFixture {
   Q_OBJECT
@@ -48,6 +69,33 @@ class ConsoleWindowTest : public QObject, protected WindowFixture {
     Edit("Edit8")->setText(QStringLiteral("127.0.0.1"));
     Edit("Edit11")->setText(QStringLiteral("0"));
     Find<QTabWidget>(form.get(), "PageControl1")->setCurrentIndex(index);
+  }
+
+  // Resident and peak resident memory of this process, in bytes; the peak can be reset.
+  static std::size_t StatusBytes(const char* field) {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+      if (line.rfind(field, 0) == 0) {
+        return std::stoull(line.substr(std::strlen(field))) * 1024;
+      }
+    }
+    return 0;
+  }
+  static void ResetPeakMemory() { std::ofstream("/proc/self/clear_refs") << "5"; }
+  // Runs the event loop as the program does (the test library's waits sleep between rounds)
+  // until done() holds or the time is up.
+  static bool RunUntil(const std::function<bool()>& done, int limitMs) {
+    QEventLoop loop;
+    QTimer check;
+    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+      if (done()) {
+        loop.quit();
+      }
+    });
+    check.start(5);
+    QTimer::singleShot(limitMs, &loop, &QEventLoop::quit);
+    loop.exec();
+    return done();
   }
 
  private slots:
@@ -277,6 +325,90 @@ class ConsoleWindowTest : public QObject, protected WindowFixture {
     QVERIFY(shown.empty());
     unit.terminate();
     QVERIFY(unit.waitForFinished(5000));
+  }
+  // A unit that sends one huge line does not hold the window: a 1 MB and a 20 MB line arrive
+  // while a 20 ms timer keeps time, the window shows the head of each and its length, answers
+  // Send A at once, copies every byte, and the log holds both lines exactly.
+  void hugeLinesDoNotHoldTheWindow() {
+    StartOnPty();
+    auto* memo = Find<TResponseView>(form.get(), "Memo1");
+    const std::string small(1 << 20, 'a');
+    std::string huge(20 << 20, 'b');
+    for (std::size_t i = 2047; i < huge.size(); i += 4096) {
+      huge[i] = ' ';  // words, as a text would have them: the wrap breaks anywhere otherwise
+    }
+    const std::string sent = small + "\n" + huge + "\n";
+    const std::size_t residentBefore = StatusBytes("VmRSS:");
+    ResetPeakMemory();
+    QElapsedTimer clock;
+    qint64 last = 0;
+    qint64 worst = 0;
+    QTimer ticker;
+    ticker.setTimerType(Qt::PreciseTimer);
+    connect(&ticker, &QTimer::timeout, this, [&] {
+      const qint64 now = clock.elapsed();
+      worst = std::max(worst, now - last - 20);
+      last = now;
+    });
+    clock.start();
+    ticker.start(20);
+    // The unit writes as fast as the line takes it, waiting (not spinning) while it is full.
+    std::thread unit([&] {
+      for (std::size_t done = 0; done < sent.size();) {
+        pollfd writable{pty->master(), POLLOUT, 0};
+        ::poll(&writable, 1, 100);
+        const ssize_t n = ::write(pty->master(), sent.data() + done, sent.size() - done);
+        done += n > 0 ? static_cast<std::size_t>(n) : 0;
+      }
+    });
+    const bool arrived = RunUntil([&] { return memo->Lines().LineCount() == 2; }, 60000);
+    const qint64 arrivedAfter = clock.elapsed();
+    unit.join();
+    QVERIFY(arrived);
+    RunUntil([] { return false; }, 300);  // the window draws the end of the huge line meanwhile
+    const auto start = std::chrono::steady_clock::now();
+    QTest::mouseClick(Button("Button1"), Qt::LeftButton);
+    QCOMPARE(pty->Receive(9, std::chrono::milliseconds(2000)), std::string("A000A,ON\n"));
+    const auto answered = std::chrono::steady_clock::now() - start;
+    RunUntil([] { return false; }, 100);
+    ticker.stop();
+    const std::size_t peak = StatusBytes("VmHWM:");
+    ::malloc_trim(0);  // what the allocator keeps for reuse is not held by the window
+    const std::size_t residentAfter = StatusBytes("VmRSS:");
+    qInfo(
+        "lines in after %lld ms; worst timer lateness %lld ms; Send A answered in %lld ms; "
+        "memory %zu MB before, peak %zu MB, %zu MB after",
+        static_cast<long long>(arrivedAfter), static_cast<long long>(worst),
+        static_cast<long long>(
+            std::chrono::duration_cast<std::chrono::milliseconds>(answered).count()),
+        residentBefore >> 20, peak >> 20, residentAfter >> 20);
+    QCOMPARE(memo->Lines().LineCount(), std::size_t{3});
+    QVERIFY2(worst <= kMostTimerLateMs, qPrintable(QString::number(worst)));
+    QVERIFY(answered < std::chrono::milliseconds(kMostTimerLateMs));
+    // The window holds each line once; while a line is taken, the reply buffer and the line
+    // handed to the window and the log hold it too: three times at most, never its layout.
+    const std::size_t lineBytes = small.size() + huge.size();
+    QVERIFY2(peak - residentBefore <= 3 * lineBytes + (8 << 20),
+             qPrintable(QString::number((peak - residentBefore) >> 20)));
+    QVERIFY2(residentAfter - residentBefore <= 2 * lineBytes,
+             qPrintable(QString::number((residentAfter - residentBefore) >> 20)));
+    QCOMPARE(memo->ShownLength(1),
+             int(kMostShownBytes + std::string(" [... 20971525 bytes in all]").size()));
+
+    // Select the huge line's head and into its marker: the copy is the whole line.
+    memo->setFocus();
+    memo->ScrollToLine(1);
+    QTest::mouseClick(memo->viewport(), Qt::LeftButton, {}, QPoint(6, 6));
+    QTest::keyClick(memo, Qt::Key_End, Qt::ShiftModifier | Qt::ControlModifier);
+    QTest::keyClick(memo, Qt::Key_Up, Qt::ShiftModifier);
+    QTest::keyClick(memo, Qt::Key_End, Qt::ShiftModifier);
+    const QString copied = memo->SelectedText();
+    QCOMPARE(copied.size(), qsizetype(5 + huge.size()));
+    QVERIFY(copied.startsWith(QStringLiteral("RCV: bbbb")));
+    QVERIFY(copied.endsWith(QStringLiteral("bbbb")));
+
+    QCOMPARE(LogText(), "RCV: " + small + "\r\nRCV: " + huge + "\r\nSND: A000A,ON\r\n");
+    QVERIFY(shown.empty());
   }
 };
 

@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "app/qt/display_text.h"
+#include "app/shown_line.h"
 
 namespace vidideza {
 
@@ -87,7 +88,11 @@ QTextLayout& TResponseView::Layout(std::size_t line) const {
   if (layouts_.size() > static_cast<std::size_t>(4 * RowsInSight() + 256)) {
     ForgetLayouts();
   }
-  auto layout = std::make_unique<QTextLayout>(DisplayLine(store_.Line(line)), font());
+  const ShownLine shown = ShownPartOf(store_.Line(line));
+  auto layout = std::make_unique<QTextLayout>(
+      DisplayLine(shown.head) +
+          QString::fromLatin1(shown.marker.data(), static_cast<qsizetype>(shown.marker.size())),
+      font());
   QTextOption option;
   option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
   layout->setTextOption(option);
@@ -106,6 +111,11 @@ QTextLayout& TResponseView::Layout(std::size_t line) const {
 
 int TResponseView::RowsOf(std::size_t line) const {
   return std::max(1, Layout(line).lineCount());
+}
+
+int TResponseView::ShownLength(std::size_t line) const {
+  const ShownLine shown = ShownPartOf(store_.Line(line));
+  return static_cast<int>(shown.head.size() + shown.marker.size());
 }
 
 // --- scrolling --------------------------------------------------------------------------
@@ -228,8 +238,7 @@ void TResponseView::MoveCursor(Position to, bool extend) {
 void TResponseView::SelectAll() {
   const std::size_t count = store_.LineCount();
   anchor_ = {};
-  cursor_ = count == 0 ? Position{}
-                       : Position{count - 1, static_cast<int>(store_.Line(count - 1).size())};
+  cursor_ = count == 0 ? Position{} : Position{count - 1, ShownLength(count - 1)};
   viewport()->update();
 }
 
@@ -242,8 +251,11 @@ QString TResponseView::SelectedText() const {
   QString text;
   for (std::size_t line = from.line; line <= to.line; ++line) {
     const std::string_view bytes = store_.Line(line);
-    const std::size_t begin = line == from.line ? static_cast<std::size_t>(from.column) : 0;
-    const std::size_t end = line == to.line ? static_cast<std::size_t>(to.column) : bytes.size();
+    const std::size_t begin =
+        line == from.line ? ByteAtShownColumn(bytes, static_cast<std::size_t>(from.column)) : 0;
+    const std::size_t end = line == to.line
+                                ? ByteAtShownColumn(bytes, static_cast<std::size_t>(to.column))
+                                : bytes.size();
     if (line != from.line) {
       text += QLatin1Char('\n');
     }
@@ -261,6 +273,9 @@ void TResponseView::paintEvent(QPaintEvent* /*event*/) {
   QTextCharFormat selected;
   selected.setBackground(palette().brush(QPalette::Highlight));
   selected.setForeground(palette().brush(QPalette::HighlightedText));
+  QTextCharFormat marker;  // the length of a line shown in part: not the unit's text
+  marker.setForeground(palette().brush(QPalette::PlaceholderText));
+  marker.setFontItalic(true);
   const bool showCursor = hasFocus();
   if (store_.LineCount() == 0) {
     if (showCursor) {
@@ -273,8 +288,12 @@ void TResponseView::paintEvent(QPaintEvent* /*event*/) {
        ++line) {
     QTextLayout& layout = Layout(line);
     QList<QTextLayout::FormatRange> selections;
+    if (store_.Line(line).size() > kMostShownBytes) {
+      const int head = static_cast<int>(kMostShownBytes);
+      selections.append({head, ShownLength(line) - head, marker});
+    }
     if (from != to && line >= from.line && line <= to.line) {
-      const int length = static_cast<int>(store_.Line(line).size());
+      const int length = ShownLength(line);
       const int begin = line == from.line ? from.column : 0;
       const int end = line == to.line ? to.column : length;
       selections.append({begin, end - begin, selected});
@@ -314,9 +333,7 @@ void TResponseView::keyPressEvent(QKeyEvent* event) {
   const bool extend = (event->modifiers() & Qt::ShiftModifier) != 0;
   const bool control = (event->modifiers() & Qt::ControlModifier) != 0;
   const std::size_t count = store_.LineCount();
-  const auto lineLength = [this](std::size_t line) {
-    return static_cast<int>(store_.Line(line).size());
-  };
+  const auto lineLength = [this](std::size_t line) { return ShownLength(line); };
   if (count > 0) {
     Position to = cursor_;
     switch (event->key()) {

@@ -14,10 +14,10 @@ class QTextLayout;
 namespace vidideza {
 
 // The response window: shows the lines of a line store, word-wrapped, control bytes as their
-// control pictures, laying out only the lines in sight. It follows new lines while it shows the
-// end and stays put when scrolled up. The technician can place the cursor, select with mouse
-// and keyboard and copy; typed keys go nowhere, so the window always holds what the log holds.
-// However many lines arrive, it is repainted at most once a screen frame.
+// control pictures, laying out only the lines in sight and of a long line only its head. It follows
+// new lines while it shows the end and stays put when scrolled up. The technician can place the
+// cursor, select with mouse and keyboard and copy; typed keys go nowhere, so the window always
+// holds what the log holds. However many lines arrive, it is repainted at most once a screen frame.
 class TResponseView final : public QAbstractScrollArea {
   Q_OBJECT
 
@@ -39,6 +39,8 @@ class TResponseView final : public QAbstractScrollArea {
   bool FollowsEnd() const { return following_; }
   // Rows the line takes at the window's width.
   int RowsOf(std::size_t line) const;
+  // Characters the line shows: a long line shows its head and a marker of its length.
+  int ShownLength(std::size_t line) const;
 
  protected:
   void paintEvent(QPaintEvent* event) override;

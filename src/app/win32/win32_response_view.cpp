@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "app/shown_line.h"
+
 namespace vidideza {
 
 namespace {
@@ -32,6 +34,14 @@ std::wstring DisplayLine(std::string_view bytes) {
       text.push_back(static_cast<wchar_t>(byte));
     }
   }
+  return text;
+}
+
+// What the window draws of a line: of a long line, its head and the marker of its length.
+std::wstring ShownText(std::string_view line) {
+  const ShownLine shown = ShownPartOf(line);
+  std::wstring text = DisplayLine(shown.head);
+  text.append(shown.marker.begin(), shown.marker.end());
   return text;
 }
 
@@ -87,7 +97,7 @@ int Win32ResponseView::TextWidth() const {
 }
 
 int Win32ResponseView::LineHeight(HDC dc, std::size_t index, int width) const {
-  const std::wstring text = DisplayLine(lines_.Line(index));
+  const std::wstring text = ShownText(lines_.Line(index));
   RECT box{0, 0, width, 0};
   ::DrawTextW(dc, text.empty() ? L" " : text.c_str(),
               text.empty() ? 1 : static_cast<int>(text.size()), &box,
@@ -184,7 +194,7 @@ void Win32ResponseView::Paint() {
   const std::size_t high = std::max(anchor_, end_);
   int y = kMargin;
   for (std::size_t i = first_; i < lines_.LineCount() && y < client.bottom; ++i) {
-    const std::wstring text = DisplayLine(lines_.Line(i));
+    const std::wstring text = ShownText(lines_.Line(i));
     const int height = LineHeight(dc, i, TextWidth());
     RECT box{kMargin, y, kMargin + TextWidth(), y + height};
     const bool picked = picked_ && i >= low && i <= high;
