@@ -173,8 +173,8 @@ Figures Measure(const Subject& subject) {
     char sink[4096];
     while (draining) {
       pollfd p{termMaster, POLLIN, 0};
-      if (poll(&p, 1, 50) > 0)
-        [[maybe_unused]] const ssize_t drained = read(termMaster, sink, sizeof sink);
+      if (poll(&p, 1, 50) > 0) [[maybe_unused]]
+        const ssize_t drained = read(termMaster, sink, sizeof sink);
     }
   });
   LogWatch watch(log);

@@ -32,8 +32,8 @@
 #include <vector>
 
 #include "app/error_box_text.h"
-#include "app/qt/qt_form1.h"
 #include "app/qt/program_icon.h"
+#include "app/qt/qt_form1.h"
 #include "app/qt/response_view.h"
 
 namespace fs = std::filesystem;
@@ -264,9 +264,10 @@ int UdpChild(int argc, char* argv[], int seconds) {
   } series[] = {{40, {10000, 20000, 30000, 40000, 50000, 60000}},
                 {8192, {1000, 2000, 4000, 6000, 8000, 12000}}};
   for (const auto& s : series) {
-    std::printf("\n| %zu-byte replies, offered rate | sent | shown and logged | lost | of which "
-                "dropped by the kernel | window answers, p99 | max |\n",
-                s.size);
+    std::printf(
+        "\n| %zu-byte replies, offered rate | sent | shown and logged | lost | of which "
+        "dropped by the kernel | window answers, p99 | max |\n",
+        s.size);
     std::printf("|---|---|---|---|---|---|---|\n");
     for (const int rate : s.rates) {
       const UdpFigures f = UdpRun(form, s.size, rate, std::chrono::seconds(seconds));
@@ -352,11 +353,13 @@ int main(int argc, char* argv[]) {
   std::sscanf(million.c_str(), "shown %lld %ld\nmillion %lf %ld %lf %lf %d", &shown, &shownRss,
               &seconds, &rss, &toFirst, &toLast, &scrolled);
   const double perLine = static_cast<double>(rss - shownRss) * 1024.0 / 1e6;
-  std::printf("| 1,000,000 serial lines of 20 bytes | until all are in Test.log | resident "
-              "memory after | memory per line over its 20 bytes |\n");
+  std::printf(
+      "| 1,000,000 serial lines of 20 bytes | until all are in Test.log | resident "
+      "memory after | memory per line over its 20 bytes |\n");
   std::printf("|---|---|---|---|\n");
-  std::printf("| into the running program | %.2f s | %.1f MB (%.1f MB at start-up) | %.1f bytes |\n\n",
-              seconds, rss / 1024.0, shownRss / 1024.0, perLine - 20);
+  std::printf(
+      "| into the running program | %.2f s | %.1f MB (%.1f MB at start-up) | %.1f bytes |\n\n",
+      seconds, rss / 1024.0, shownRss / 1024.0, perLine - 20);
   std::printf("| scrolling with 1,000,000 lines held | time, painted |\n|---|---|\n");
   std::printf("| to the first line (Ctrl+Home) | %.2f ms |\n", toFirst);
   std::printf("| back to the last line (Ctrl+End) | %.2f ms%s |\n\n", toLast,

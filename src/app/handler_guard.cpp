@@ -1,7 +1,7 @@
 #include "app/handler_guard.h"
 
-#include "app/error_box_text.h"
 #include "app/dialogs.h"
+#include "app/error_box_text.h"
 
 namespace vidideza {
 

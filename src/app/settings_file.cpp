@@ -1,7 +1,7 @@
 #include "app/settings_file.h"
 
-#include "base/exception.h"
 #include "app/profile.h"
+#include "base/exception.h"
 #include "net/integer_parsing.h"
 
 namespace vidideza {

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "app/qt/display_text.h"
-#include "app/qt/response_view.h"
 #include <QStringList>
 #include <QWidget>
 #include <QtGlobal>
+#include "app/qt/display_text.h"
+#include "app/qt/response_view.h"
 
 namespace vidideza {
 

@@ -3,9 +3,9 @@
 #include <QFileInfo>
 
 #include "app/error_box_text.h"
-#include "app/qt/qt_form1.h"
 #include "app/qt/message_boxes.h"
 #include "app/qt/program_icon.h"
+#include "app/qt/qt_form1.h"
 #include "app/qt/termination_signals.h"
 
 int main(int /*argc*/, char* argv[]) {
