@@ -39,10 +39,13 @@ using namespace vidideza;
 namespace {
 
 // The window's answer may come this much late; the sanitizers' builds run several times slower.
+// Their allocators keep freed memory in quarantine, so memory is measured in the plain build only.
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 constexpr long long kMostTimerLateMs = 500;
+constexpr bool kMeasuresMemory = false;
 #else
 constexpr long long kMostTimerLateMs = 100;
+constexpr bool kMeasuresMemory = true;
 #endif
 
 }  // namespace
@@ -388,10 +391,12 @@ class ConsoleWindowTest : public QObject, protected WindowFixture {
     // The window holds each line once; while a line is taken, the reply buffer and the line
     // handed to the window and the log hold it too: three times at most, never its layout.
     const std::size_t lineBytes = small.size() + huge.size();
-    QVERIFY2(peak - residentBefore <= 3 * lineBytes + (8 << 20),
-             qPrintable(QString::number((peak - residentBefore) >> 20)));
-    QVERIFY2(residentAfter - residentBefore <= 2 * lineBytes,
-             qPrintable(QString::number((residentAfter - residentBefore) >> 20)));
+    if (kMeasuresMemory) {
+      QVERIFY2(peak - residentBefore <= 3 * lineBytes + (8 << 20),
+               qPrintable(QString::number((peak - residentBefore) >> 20)));
+      QVERIFY2(residentAfter - residentBefore <= 2 * lineBytes,
+               qPrintable(QString::number((residentAfter - residentBefore) >> 20)));
+    }
     QCOMPARE(memo->ShownLength(1),
              int(kMostShownBytes + std::string(" [... 20971525 bytes in all]").size()));
 
