@@ -178,6 +178,8 @@ class Win32SerialDevice final : public SerialDevice {
     DWORD events = 0;
     waitRecord_ = OVERLAPPED{};
     waitRecord_.hEvent = eventWait_.get();
+    // A signal left from a wait that completed at once must not end this one.
+    ::ResetEvent(eventWait_.get());
     if (::WaitCommEvent(device_.get(), &events, &waitRecord_)) {
       return Outcome(events);
     }
@@ -187,16 +189,28 @@ class Win32SerialDevice final : public SerialDevice {
       return DeviceEvent::kWoken;  // a failure without an error number
     }
     const HANDLE waits[2] = {eventWait_.get(), wake_.get()};
-    if (::WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0) {
-      // Setting the mask ends the device wait, which must be over before its record is reused.
-      ::SetCommMask(device_.get(), mask_);
-      DWORD ignored = 0;
-      ::GetOverlappedResult(device_.get(), &waitRecord_, &ignored, TRUE);
-      return DeviceEvent::kWoken;
+    for (;;) {
+      if (::WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0) {
+        // Setting the mask ends the device wait, which must be over before its record is reused.
+        ::SetCommMask(device_.get(), mask_);
+        DWORD ignored = 0;
+        ::GetOverlappedResult(device_.get(), &waitRecord_, &ignored, TRUE);
+        return DeviceEvent::kWoken;
+      }
+      // The event can be signalled while the wait is still pending: that is no failure. It is
+      // reset and the wait goes on, unless the wait completed meanwhile.
+      if (!HasOverlappedIoCompleted(&waitRecord_)) {
+        ::ResetEvent(eventWait_.get());
+        if (!HasOverlappedIoCompleted(&waitRecord_)) {
+          continue;
+        }
+      }
+      break;
     }
     DWORD ignored = 0;
     if (!::GetOverlappedResult(device_.get(), &waitRecord_, &ignored, FALSE)) {
-      if (::GetLastError() != ERROR_OPERATION_ABORTED) {
+      const DWORD error = ::GetLastError();
+      if (error != ERROR_OPERATION_ABORTED && error != ERROR_IO_INCOMPLETE) {
         Check(FALSE);
       }
       events = 0;
