@@ -263,9 +263,9 @@ std::string TForm1::UpravDet(const std::string& line) const {
 void TForm1::ComPort1RxChar() {
   SerialReplyBuffer_.Append(ComPort1_->ReadText());
   TakeReplyLines(SerialReplyBuffer_, [this](std::string_view line) {
-    // Room for the log's line end: a huge line is copied once, into the window.
+    // With room for the log's CR LF: a huge line is copied once, into the window.
     std::string shown;
-    shown.reserve(line.size() + 7);
+    shown.reserve(5 + line.size() + 2);
     shown.append("RCV: ").append(line);
     view_.AddResponseLine(shown);
     // A failing log write leaves the line in the buffer: it comes again with the next event.

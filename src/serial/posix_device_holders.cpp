@@ -30,26 +30,22 @@ bool IsPtySlave(const struct stat& st) {
 }
 
 // Only links into /dev are looked at, so no stat() ever touches a file on a slow mount.
-bool LinksToDevice(const std::filesystem::path& link, const struct stat& device) {
-  std::error_code error;
-  const std::string target = std::filesystem::read_symlink(link, error).string();
-  if (error || target.rfind("/dev/", 0) != 0) {
-    return false;
-  }
+bool LinksToDevice(const std::filesystem::path& link, const std::string& target,
+                   const struct stat& device) {
   struct stat st {};
-  return ::stat(link.c_str(), &st) == 0 && IsSameCharacterDevice(st, device);
+  return target.rfind("/dev/", 0) == 0 && ::stat(link.c_str(), &st) == 0 &&
+         IsSameCharacterDevice(st, device);
 }
 
 // The pseudo-terminal whose master side an open file is ("/dev/ptmx" or "/dev/pts/ptmx"), as
 // the process's fdinfo tells it.
 std::optional<unsigned> MasterIndexOf(const std::filesystem::path& process,
-                                      const std::filesystem::path& fdLink) {
-  std::error_code error;
-  const std::string target = std::filesystem::read_symlink(fdLink, error).string();
-  if (error || (target != "/dev/ptmx" && !target.ends_with("/pts/ptmx"))) {
+                                      const std::filesystem::path& link,
+                                      const std::string& target) {
+  if (target != "/dev/ptmx" && !target.ends_with("/pts/ptmx")) {
     return std::nullopt;
   }
-  std::ifstream info(process / "fdinfo" / fdLink.filename());
+  std::ifstream info(process / "fdinfo" / link.filename());
   const std::string text((std::istreambuf_iterator<char>(info)), std::istreambuf_iterator<char>());
   return PtyIndexInFdInfo(text);
 }
@@ -64,10 +60,15 @@ bool ProcessHoldsDevice(const std::filesystem::path& process, const struct stat&
   std::error_code error;
   for (std::filesystem::directory_iterator it(process / "fd", error), end; !error && it != end;
        it.increment(error)) {
-    if (pty && MasterIndexOf(process, it->path()) == ownIndex) {
+    std::error_code unreadable;
+    const std::string target = std::filesystem::read_symlink(it->path(), unreadable).string();
+    if (unreadable) {
+      continue;
+    }
+    if (pty && MasterIndexOf(process, it->path(), target) == ownIndex) {
       return false;
     }
-    if (!holdsSlave && LinksToDevice(it->path(), device)) {
+    if (!holdsSlave && LinksToDevice(it->path(), target, device)) {
       holdsSlave = true;
       if (!pty) {
         return true;

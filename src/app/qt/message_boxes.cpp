@@ -14,6 +14,7 @@ bool QtDialogs::Show(QMessageBox& box) {
   if (ending_) {
     return false;
   }
+  box.setTextFormat(Qt::PlainText);  // a box's text may hold what a device or a file said
   open_.emplace_back(&box);
   box.exec();
   open_.pop_back();
@@ -39,7 +40,6 @@ void QtDialogs::EndWithoutWaiting() {
 
 void QtDialogs::Notice(const std::string& text) {
   QMessageBox box(QMessageBox::NoIcon, title_, FromBytes(text), QMessageBox::Ok, parent_);
-  box.setTextFormat(Qt::PlainText);
   if (!Show(box)) {
     Log("notice", text);
   }
@@ -47,7 +47,6 @@ void QtDialogs::Notice(const std::string& text) {
 
 bool QtDialogs::Confirm(const std::string& text) {
   QMessageBox box(QMessageBox::Question, title_, FromBytes(text), QMessageBox::NoButton, parent_);
-  box.setTextFormat(Qt::PlainText);
   QPushButton* yes = box.addButton(QStringLiteral("&Yes"), QMessageBox::YesRole);
   box.addButton(QStringLiteral("&No"), QMessageBox::NoRole);
   box.setDefaultButton(yes);
@@ -60,7 +59,6 @@ bool QtDialogs::Confirm(const std::string& text) {
 
 void QtDialogs::Error(const std::string& text) {
   QMessageBox box(QMessageBox::Critical, title_, FromBytes(text), QMessageBox::Ok, parent_);
-  box.setTextFormat(Qt::PlainText);
   if (!Show(box)) {
     Log("error", text);
   }
