@@ -33,6 +33,8 @@ add_executable(core_tests
 )
 target_include_directories(core_tests PRIVATE . serial net)
 target_link_libraries(core_tests PRIVATE vidideza_core GTest::gtest_main)
+# Every test file starts with the test framework's large header: parsed once per build.
+target_precompile_headers(core_tests PRIVATE <gtest/gtest.h> <string> <vector>)
 
 # What the end-to-end run of VIDideza.exe under Wine reads and drives the windows with.
 if(TARGET VIDideza)

@@ -40,7 +40,7 @@ namespace {
 
 // The window's answer may come this much late; the sanitizers' builds run several times slower.
 // Their allocators keep freed memory in quarantine, so memory is measured in the plain build only.
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#ifdef VIDIDEZA_SANITIZED
 constexpr long long kMostTimerLateMs = 500;
 constexpr bool kMeasuresMemory = false;
 #else

@@ -1,0 +1,1 @@
+// Compiled only to make the window tests' precompiled header (tests/CMakeLists.txt).
