@@ -58,7 +58,6 @@ void TForm1::ConfigureComPort() {
 
 void TForm1::ConfigureUdpServer() {
   IdUDPServer1_->BroadcastEnabled = true;
-  IdUDPServer1_->ThreadedEvent = false;
   IdUDPServer1_->OnUDPRead = [this](TIdUDPServer&, std::string_view data,
                                     TIdSocketHandle& binding) {
     IdUDPServer1UDPRead(data, binding);

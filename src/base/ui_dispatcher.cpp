@@ -7,10 +7,12 @@ namespace vidideza {
 UiDispatcher::UiDispatcher(std::function<void()> wakeUi) : wakeUi_(std::move(wakeUi)) {}
 
 void UiDispatcher::SetErrorSink(ErrorSink sink) {
+  uiThread_.OnUiThread("UiDispatcher::SetErrorSink");
   errorSink_ = std::move(sink);
 }
 
 void UiDispatcher::Call(Task task) {
+  uiThread_.OffUiThread("UiDispatcher::Call");
   Request request{std::move(task)};
   {
     const std::lock_guard lock(mutex_);
@@ -25,6 +27,7 @@ void UiDispatcher::Call(Task task) {
 }
 
 void UiDispatcher::RunPending() {
+  uiThread_.OnUiThread("UiDispatcher::RunPending");
   for (;;) {
     Request* request = nullptr;
     {
@@ -49,6 +52,7 @@ void UiDispatcher::RunPending() {
 }
 
 void UiDispatcher::ServeUntil(const std::function<bool()>& done) {
+  uiThread_.OnUiThread("UiDispatcher::ServeUntil");
   for (;;) {
     RunPending();
     std::unique_lock lock(mutex_);
@@ -65,6 +69,7 @@ void UiDispatcher::Notify() {
 }
 
 void UiDispatcher::ReportError(std::exception_ptr error) const {
+  uiThread_.OnUiThread("UiDispatcher::ReportError");
   if (errorSink_) {
     errorSink_(std::move(error));
   }

@@ -6,6 +6,8 @@
 #include <functional>
 #include <mutex>
 
+#include "base/ui_thread_check.h"
+
 namespace vidideza {
 
 // The blocking hand-over from link threads to the one user-interface thread.
@@ -48,6 +50,7 @@ class UiDispatcher {
   };
 
   std::function<void()> wakeUi_;
+  UiThreadCheck uiThread_;
   ErrorSink errorSink_;
   std::mutex mutex_;
   std::condition_variable changed_;

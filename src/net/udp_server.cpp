@@ -108,10 +108,6 @@ void TIdUDPListenerThread::Receive(TIdSocketHandle& binding) {
   if (!binding.Socket()->ReceiveFrom(buffer_, bufferSize_, got)) {
     return;  // receive errors and oversized datagrams are dropped without a word
   }
-  if (server_.ThreadedEvent) {
-    server_.Deliver(buffer_, binding);
-    return;
-  }
   ui_.Call([&] {
     binding.SenderIP = got.senderIp;
     binding.SenderPort = got.senderPort;
@@ -133,6 +129,7 @@ bool TIdUDPServer::Active() const {
 }
 
 void TIdUDPServer::SetActive(bool active) {
+  uiThread_.OnUiThread("TIdUDPServer::SetActive");
   if (active == Active()) {
     return;
   }
@@ -144,11 +141,13 @@ void TIdUDPServer::SetActive(bool active) {
 }
 
 void TIdUDPServer::ClearBindings() {
+  uiThread_.OnUiThread("TIdUDPServer::ClearBindings");
   Deactivate();
   bindings_.clear();
 }
 
 TIdSocketHandle& TIdUDPServer::AddBinding() {
+  uiThread_.OnUiThread("TIdUDPServer::AddBinding");
   auto binding = std::make_unique<TIdSocketHandle>();
   binding->Port = DefaultPort;
   bindings_.push_back(std::move(binding));
@@ -188,6 +187,7 @@ void TIdUDPServer::Deactivate() {
 }
 
 void TIdUDPServer::Deliver(std::string_view data, TIdSocketHandle& binding) {
+  uiThread_.OnUiThread("TIdUDPServer::Deliver");
   sending_ = &binding;
   if (!OnUDPRead) {
     return;
@@ -200,6 +200,7 @@ void TIdUDPServer::Deliver(std::string_view data, TIdSocketHandle& binding) {
 }
 
 void TIdUDPServer::SendDatagram(const std::string& host, int port, std::string_view data) {
+  uiThread_.OnUiThread("TIdUDPServer::SendDatagram");
   const std::string address =
       ResolveHost(host, [this](const std::string& name) { return lookups_.Resolve(name); });
   if (!Active()) {

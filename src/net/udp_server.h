@@ -11,6 +11,7 @@
 
 #include "base/link_thread.h"
 #include "base/ui_dispatcher.h"
+#include "base/ui_thread_check.h"
 #include "net/host_lookup.h"
 #include "net/udp_socket.h"
 
@@ -77,7 +78,6 @@ class TIdUDPServer {
   int DefaultPort = 0;
   bool BroadcastEnabled = false;
   std::size_t BufferSize = 8192;
-  bool ThreadedEvent = false;
   UDPReadEvent OnUDPRead;
 
   const std::vector<std::unique_ptr<TIdSocketHandle>>& Bindings() const { return bindings_; }
@@ -93,10 +93,11 @@ class TIdUDPServer {
   friend class TIdUDPListenerThread;
   void Activate();
   void Deactivate();
-  // Listener thread: the delivery of one datagram received on binding.
+  // UI thread, inside the listener's hand-over: the delivery of one datagram received on binding.
   void Deliver(std::string_view data, TIdSocketHandle& binding);
 
   UiDispatcher& ui_;
+  UiThreadCheck uiThread_;
   std::vector<std::unique_ptr<TIdSocketHandle>> bindings_;
   TIdSocketHandle* sending_ = nullptr;
   HostLookup lookups_{LookUpHost};

@@ -62,6 +62,7 @@ TCustomComPort::~TCustomComPort() {
 }
 
 void TCustomComPort::SetActive(bool active) {
+  uiThread_.OnUiThread("TCustomComPort::SetActive");
   if (!loading_ && active != Active()) {
     if (active) {
       Open();
@@ -80,6 +81,7 @@ void TCustomComPort::EndLoading() {
 }
 
 void TCustomComPort::Open() {
+  uiThread_.OnUiThread("TCustomComPort::Open");
   if (Active()) {
     return;
   }
@@ -93,6 +95,7 @@ void TCustomComPort::Open() {
 }
 
 void TCustomComPort::Close() {
+  uiThread_.OnUiThread("TCustomComPort::Close");
   const bool wasOpen = Active();
   if (wasOpen && BeforeClose) {
     BeforeClose(*this);
@@ -131,6 +134,7 @@ void TCustomComPort::DoOpen() {
 }
 
 bool TCustomComPort::ReopenDevice() {
+  uiThread_.OnUiThread("TCustomComPort::ReopenDevice");
   if (!device_ || !thread_) {
     return false;
   }
@@ -222,16 +226,10 @@ void TCustomComPort::ChangeWhileClosed() {
 }
 
 void TCustomComPort::SetDeviceName(const std::string& name) {
+  uiThread_.OnUiThread("TCustomComPort::SetDeviceName");
   if (name != deviceName_) {
     ChangeWhileClosed();
     deviceName_ = name;
-  }
-}
-
-void TCustomComPort::SetSynchronizeEvents(bool value) {
-  if (value != synchronizeEvents_) {
-    ChangeWhileClosed();
-    synchronizeEvents_ = value;
   }
 }
 
@@ -310,6 +308,7 @@ LineSettings TCustomComPort::CurrentLineSettings() const {
 }
 
 void TCustomComPort::ApplyLineSettings() {
+  uiThread_.OnUiThread("TCustomComPort::ApplyLineSettings");
   if (!device_) {
     return;
   }
@@ -333,6 +332,7 @@ void TCustomComPort::ApplyTimeouts() {
 }
 
 void TCustomComPort::SetOnRxChar(PortEvent handler) {
+  uiThread_.OnUiThread("TCustomComPort::SetOnRxChar");
   onRxChar_ = std::move(handler);
   ApplyEventMask();
 }
@@ -344,6 +344,7 @@ void TCustomComPort::ApplyEventMask() {
 }
 
 void TCustomComPort::HandleDeviceEvents() {
+  uiThread_.OnUiThread("TCustomComPort::HandleDeviceEvents");
   if (onRxChar_) {
     onRxChar_(*this);
   }
@@ -354,6 +355,7 @@ void TCustomComPort::CheckErrorState() const {
 }
 
 std::int32_t TCustomComPort::InputCount() {
+  uiThread_.OnUiThread("TCustomComPort::InputCount");
   CheckErrorState();
   try {
     return device_->InputCount();
@@ -363,6 +365,7 @@ std::int32_t TCustomComPort::InputCount() {
 }
 
 std::uint32_t TCustomComPort::ModemStatus() {
+  uiThread_.OnUiThread("TCustomComPort::ModemStatus");
   CheckOpen();
   try {
     return device_->ModemStatus();
@@ -402,6 +405,7 @@ void TCustomComPort::FinishWrite() {
 }
 
 void TCustomComPort::Read(char* buffer, std::int32_t count, bool wait) {
+  uiThread_.OnUiThread("TCustomComPort::Read");
   CheckOpen();
   ++readCount_;
   FinishRead();
@@ -418,6 +422,7 @@ void TCustomComPort::Read(char* buffer, std::int32_t count, bool wait) {
 }
 
 void TCustomComPort::Write(const char* buffer, std::int32_t count, bool wait) {
+  uiThread_.OnUiThread("TCustomComPort::Write");
   CheckOpen();
   FinishWrite();
   CheckErrorState();
@@ -460,6 +465,7 @@ void TCustomComPort::WriteText(const std::string& text) {
 }
 
 void TCustomComPort::PurgeInput() {
+  uiThread_.OnUiThread("TCustomComPort::PurgeInput");
   if (device_) {
     try {
       device_->PurgeInput();
@@ -470,6 +476,7 @@ void TCustomComPort::PurgeInput() {
 }
 
 void TCustomComPort::PurgeOutput() {
+  uiThread_.OnUiThread("TCustomComPort::PurgeOutput");
   if (device_) {
     try {
       device_->PurgeOutput();

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "base/ui_dispatcher.h"
+#include "base/ui_thread_check.h"
 #include "serial/com_error.h"
 #include "serial/com_settings.h"
 #include "serial/serial_device.h"
@@ -99,8 +100,6 @@ class TCustomComPort {
 
   const std::string& DeviceName() const { return deviceName_; }
   void SetDeviceName(const std::string& name);
-  bool SynchronizeEvents() const { return synchronizeEvents_; }
-  void SetSynchronizeEvents(bool value);
   TPriorityClass PriorityClass() const { return priorityClass_; }
   void SetPriorityClass(TPriorityClass value);
 
@@ -170,6 +169,7 @@ class TCustomComPort {
   void ChangeWhileClosed();
 
   UiDispatcher& ui_;
+  UiThreadCheck uiThread_;
   bool storedActive_ = false;
   bool loading_ = false;
   bool closing_ = false;  // while the close sequence runs, on the UI thread
@@ -186,7 +186,6 @@ class TCustomComPort {
   std::uint32_t options_ = 0;
   TPriorityClass priorityClass_ = TPriorityClass::pcDefault;
   std::optional<int> savedPriority_;  // the process's class before open, when it was changed
-  bool synchronizeEvents_ = true;
   TFlowControl flowControl_{*this};
   TCharacters characters_{*this};
   TBufferSizes bufferSizes_{*this};

@@ -131,15 +131,7 @@ void TComThread::Dispatch() {
   if (stop_) {
     return;
   }
-  if (port_.SynchronizeEvents()) {
-    ui_.Call([this] { port_.HandleDeviceEvents(); });
-    return;
-  }
-  try {
-    port_.HandleDeviceEvents();
-  } catch (...) {
-    ui_.Call([error = std::current_exception()] { std::rethrow_exception(error); });
-  }
+  ui_.Call([this] { port_.HandleDeviceEvents(); });
 }
 
 }  // namespace vidideza
