@@ -7,9 +7,9 @@
 #include <string_view>
 #include <vector>
 
+#include "base/integer_parsing.h"
 #include "fuzz_check.h"
 #include "net/address_parsing.h"
-#include "net/integer_parsing.h"
 #include "net/net_unit_settings.h"
 
 using namespace vidideza;

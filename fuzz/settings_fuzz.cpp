@@ -11,8 +11,8 @@
 
 #include "app/ini_text.h"
 #include "app/settings_file.h"
+#include "base/integer_parsing.h"
 #include "fuzz_check.h"
-#include "net/integer_parsing.h"
 
 using namespace vidideza;
 

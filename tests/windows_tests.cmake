@@ -21,7 +21,7 @@ add_executable(core_tests
   console/text_datagram_test.cpp
   net/address_parsing_test.cpp
   net/host_lookup_test.cpp
-  net/integer_parsing_test.cpp
+  base/integer_parsing_test.cpp
   net/setup_packets_test.cpp
   net/setup_protocol_test.cpp
   net/udp_server_test.cpp

@@ -4,12 +4,12 @@
 
 #include "app/profile.h"
 #include "app/settings_file.h"
+#include "base/integer_parsing.h"
 #include "console/command_head.h"
 #include "console/setup_commands.h"
 #include "console/spin_value.h"
 #include "console/text_datagram.h"
 #include "net/address_parsing.h"
-#include "net/integer_parsing.h"
 #include "net/ip_info.h"
 #include "net/setup_packets.h"
 #include "serial/qvx_line.h"

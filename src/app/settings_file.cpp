@@ -2,7 +2,7 @@
 
 #include "app/profile.h"
 #include "base/exception.h"
-#include "net/integer_parsing.h"
+#include "base/integer_parsing.h"
 
 namespace vidideza {
 

@@ -30,4 +30,9 @@ std::optional<int> SpinCorrection(std::string_view text, int minimum, int maximu
   return std::nullopt;
 }
 
+int SpinStepped(std::string_view text, int delta, int minimum, int maximum) {
+  const long long stepped = static_cast<long long>(SpinTextValue(text)) + delta;
+  return static_cast<int>(std::clamp<long long>(stepped, minimum, maximum));
+}
+
 }  // namespace vidideza

@@ -1,6 +1,6 @@
 #include "net/address_parsing.h"
 
-#include "net/integer_parsing.h"
+#include "base/integer_parsing.h"
 
 namespace vidideza {
 

@@ -1,7 +1,7 @@
 #include "net/net_unit_settings.h"
 
+#include "base/integer_parsing.h"
 #include "net/address_parsing.h"
-#include "net/integer_parsing.h"
 
 namespace vidideza {
 

@@ -4,8 +4,8 @@
 #include <cctype>
 #include <chrono>
 
+#include "base/integer_parsing.h"
 #include "net/address_parsing.h"
-#include "net/integer_parsing.h"
 #include "net/socket_errors.h"
 
 namespace vidideza {

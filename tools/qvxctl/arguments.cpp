@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "net/integer_parsing.h"
+#include "base/integer_parsing.h"
 
 namespace qvxctl {
 

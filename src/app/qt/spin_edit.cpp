@@ -23,9 +23,7 @@ QToolButton* MakeArrowButton(Qt::ArrowType arrow, QWidget* parent) {
 }
 
 bool IsAccepted(const QString& typed) {
-  return std::all_of(typed.begin(), typed.end(), [](QChar c) {
-    return c.isDigit() || c == QLatin1Char('+') || c == QLatin1Char('-');
-  });
+  return std::all_of(typed.begin(), typed.end(), [](QChar c) { return SpinAccepts(c.unicode()); });
 }
 
 // Text that reaches the box by other ways than typing (pasted, dropped, middle-clicked) obeys
@@ -51,8 +49,8 @@ TAdvSpinEdit::TAdvSpinEdit(int minimum, int maximum, QWidget* parent)
       up_(MakeArrowButton(Qt::UpArrow, this)),
       down_(MakeArrowButton(Qt::DownArrow, this)) {
   setValidator(new TypedTextFilter(this));
-  connect(up_, &QToolButton::clicked, this, [this] { Step(1); });
-  connect(down_, &QToolButton::clicked, this, [this] { Step(-1); });
+  connect(up_, &QToolButton::clicked, this, [this] { Step(kSpinLineStep); });
+  connect(down_, &QToolButton::clicked, this, [this] { Step(-kSpinLineStep); });
 }
 
 int TAdvSpinEdit::Value() const {
@@ -60,23 +58,22 @@ int TAdvSpinEdit::Value() const {
 }
 
 void TAdvSpinEdit::Step(int delta) {
-  const long long stepped = static_cast<long long>(Value()) + delta;
-  setText(QString::number(std::clamp<long long>(stepped, minimum_, maximum_)));
+  setText(QString::number(SpinStepped(ToBytes(text()), delta, minimum_, maximum_)));
 }
 
 void TAdvSpinEdit::keyPressEvent(QKeyEvent* event) {
   switch (event->key()) {
     case Qt::Key_Up:
-      Step(1);
+      Step(kSpinLineStep);
       return;
     case Qt::Key_Down:
-      Step(-1);
+      Step(-kSpinLineStep);
       return;
     case Qt::Key_PageUp:
-      Step(10);
+      Step(kSpinPageStep);
       return;
     case Qt::Key_PageDown:
-      Step(-10);
+      Step(-kSpinPageStep);
       return;
     case Qt::Key_Return:
     case Qt::Key_Enter:

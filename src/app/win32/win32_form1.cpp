@@ -57,10 +57,6 @@ std::wstring WindowText(HWND window) {
   return text;
 }
 
-bool IsAcceptedInSpin(wchar_t c) {
-  return (c >= L'0' && c <= L'9') || c == L'+' || c == L'-';
-}
-
 }  // namespace
 
 TWin32Form1::TWin32Form1(std::unique_ptr<Dialogs> dialogs) : dialogs_(std::move(dialogs)) {
@@ -220,16 +216,16 @@ LRESULT TWin32Form1::FieldMessage(HWND field, UINT message, WPARAM wParam, LPARA
       case WM_KEYDOWN:
         switch (wParam) {
           case VK_UP:
-            StepSpin(1);
+            StepSpin(kSpinLineStep);
             return 0;
           case VK_DOWN:
-            StepSpin(-1);
+            StepSpin(-kSpinLineStep);
             return 0;
           case VK_PRIOR:
-            StepSpin(10);
+            StepSpin(kSpinPageStep);
             return 0;
           case VK_NEXT:
-            StepSpin(-10);
+            StepSpin(-kSpinPageStep);
             return 0;
           default:
             break;
@@ -237,7 +233,7 @@ LRESULT TWin32Form1::FieldMessage(HWND field, UINT message, WPARAM wParam, LPARA
         break;
       case WM_CHAR: {
         const auto c = static_cast<wchar_t>(wParam);
-        if (c == L'\r' || (c >= L' ' && !IsAcceptedInSpin(c))) {
+        if (c == L'\r' || (c >= L' ' && !SpinAccepts(c))) {
           ::MessageBeep(MB_OK);
           return 0;
         }
@@ -256,7 +252,7 @@ LRESULT TWin32Form1::FieldMessage(HWND field, UINT message, WPARAM wParam, LPARA
           ::CloseClipboard();
         }
         for (const wchar_t c : pasted) {
-          if (!IsAcceptedInSpin(c)) {
+          if (!SpinAccepts(c)) {
             ::MessageBeep(MB_OK);
             return 0;
           }
@@ -286,8 +282,7 @@ LRESULT TWin32Form1::FieldMessage(HWND field, UINT message, WPARAM wParam, LPARA
 
 void TWin32Form1::StepSpin(int delta) {
   const ControlDesign& design = DesignOf("AdvSpinEdit1");
-  const long long stepped = static_cast<long long>(SpinTextValue(Text("AdvSpinEdit1"))) + delta;
-  const long long value = std::clamp<long long>(stepped, design.minimum, design.maximum);
+  const int value = SpinStepped(Text("AdvSpinEdit1"), delta, design.minimum, design.maximum);
   ::SetWindowTextW(Control("AdvSpinEdit1"), std::to_wstring(value).c_str());
 }
 

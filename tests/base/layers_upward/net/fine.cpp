@@ -1,2 +1,2 @@
 #include "base/ui_dispatcher.h"
-#include "serial/com_port.h"
+#include "net/udp_server.h"

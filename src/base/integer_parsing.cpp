@@ -1,4 +1,4 @@
-#include "net/integer_parsing.h"
+#include "base/integer_parsing.h"
 
 namespace vidideza {
 

@@ -1,0 +1,1 @@
+#include "serial/com_port.h"
