@@ -4,8 +4,24 @@
 
 #include <string>
 
+#include "app/shown_character.h"
+
 namespace vidideza {
 namespace {
+
+TEST(ShownCharacter, ControlBytesShowAsTheirPicturesAndEveryOtherByteAsLatin1) {
+  const struct {
+    unsigned char byte;
+    char32_t shown;
+  } rows[] = {
+      {0x00, U'\u2400'}, {0x07, U'\u2407'}, {0x0A, U'\u240A'}, {0x0D, U'\u240D'}, {0x1B, U'\u241B'},
+      {0x1F, U'\u241F'}, {0x7F, U'\u2421'}, {0x20, U' '},      {'A', U'A'},       {'~', U'~'},
+      {0x80, U'\u0080'}, {0xA0, U'\u00A0'}, {0xE9, U'\u00E9'}, {0xFF, U'\u00FF'},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(ShownCharacter(row.byte), row.shown) << static_cast<int>(row.byte);
+  }
+}
 
 TEST(ShownPartOf, ALongLineShowsItsHeadAndItsLength) {
   const std::string atLimit(kMostShownBytes, 'a');

@@ -104,6 +104,16 @@ TEST_F(ComPortTest, EveryByteValueTravelsBothWaysUnchanged) {
   CheckEveryByteValueTravelsBothWays(port, ui, UnitEnd());
 }
 
+TEST_F(ComPortTest, AThousandRoundsWithRepliesInPiecesComeWholeWithoutAnError) {
+  ConfigureAsTool(port, pty.path());
+  CheckRoundsWithRepliesInPieces(port, ui, UnitEnd(), 1000);
+}
+
+TEST_F(ComPortTest, StreamedRepliesInPiecesComeWholeWithoutAnError) {
+  ConfigureAsTool(port, pty.path());
+  CheckStreamedRepliesInPiecesComeWholeWithoutAnError(port, ui, UnitEnd(), 2000);
+}
+
 TEST_F(ComPortTest, RxCharRunsOnTheUiThreadWhileTheReceiveThreadWaits) {
   ConfigureAsTool(port, pty.path());
   std::vector<std::thread::id> threads;

@@ -4,9 +4,13 @@
 
 #include <chrono>
 #include <functional>
+#include <random>
 #include <string>
+#include <string_view>
 #include <thread>
+#include <vector>
 
+#include "console/reply_buffer.h"
 #include "serial/com_port.h"
 #include "serial/qvx_line.h"
 #include "test_ui_loop.h"
@@ -61,6 +65,93 @@ inline void CheckEveryByteValueTravelsBothWays(TComPort& port, TestUiLoop& ui,
   ASSERT_TRUE(ui.PumpUntil([&] { return received.size() >= 256; }));
   EXPECT_EQ(received, AllByteValues());
   EXPECT_TRUE(ui.errors.empty());
+}
+
+// Send and reply rounds as a technician makes them, each reply cut into pieces that the port
+// reads one by one: a byte at a time, two at a time, and at random places. Every line goes out
+// whole, every reply comes in whole and in order, and no round reports an error: a transfer or
+// a wait still pending is never taken for a failure.
+inline void CheckRoundsWithRepliesInPieces(TComPort& port, TestUiLoop& ui, const UnitLine& unit,
+                                           int rounds) {
+  using std::chrono::milliseconds;
+  SerialReplyBuffer replies;
+  std::vector<std::string> lines;
+  std::size_t bytesRead = 0;
+  port.SetOnRxChar([&](TCustomComPort& p) {
+    const std::string text = p.ReadText();
+    bytesRead += text.size();
+    replies.Append(text);
+    TakeReplyLines(replies, [&](std::string_view line) { lines.emplace_back(line); });
+  });
+  port.Open();
+  std::mt19937 random(20261209);
+  std::size_t bytesSent = 0;
+  for (int round = 0; round < rounds; ++round) {
+    const std::string command = "A000A,SV\r";
+    port.WriteText(command);
+    ASSERT_EQ(unit.receive(command.size(), milliseconds(3000)), command) << "round " << round;
+    const std::string reply = "A000A,SV,T21." + std::to_string(round) + ",OK\r";
+    const std::string bytes = reply + "\n";
+    for (std::size_t at = 0; at < bytes.size();) {
+      std::size_t piece = 1 + std::uniform_int_distribution<std::size_t>(0, 7)(random);
+      if (round % 3 != 2) {
+        piece = round % 3 == 0 ? 1 : 2;
+      }
+      piece = std::min(piece, bytes.size() - at);
+      unit.send(bytes.substr(at, piece));
+      at += piece;
+      bytesSent += piece;
+      ASSERT_TRUE(ui.PumpUntil([&] { return bytesRead >= bytesSent; }))
+          << "round " << round << ": " << bytesRead << " of " << bytesSent << " bytes read";
+    }
+    ASSERT_EQ(lines.size(), static_cast<std::size_t>(round) + 1) << "round " << round;
+    ASSERT_EQ(lines.back(), reply) << "round " << round;
+    ASSERT_TRUE(ui.errors.empty()) << "round " << round << ": " << ui.errors.front();
+  }
+}
+
+// Replies that stream in while the port is reading: cut into pieces that the unit sends with
+// short and no pauses between them, so that some waits for characters end at once (bytes were
+// there already) and the next ones wait. Every line comes whole and in order, and no error is
+// reported when the stream ends.
+inline void CheckStreamedRepliesInPiecesComeWholeWithoutAnError(TComPort& port, TestUiLoop& ui,
+                                                                const UnitLine& unit, int count) {
+  using std::chrono::microseconds;
+  using std::chrono::milliseconds;
+  SerialReplyBuffer replies;
+  std::vector<std::string> lines;
+  port.SetOnRxChar([&](TCustomComPort& p) {
+    replies.Append(p.ReadText());
+    TakeReplyLines(replies, [&](std::string_view line) { lines.emplace_back(line); });
+  });
+  port.Open();
+  std::vector<std::string> sent;
+  for (int i = 0; i < count; ++i) {
+    sent.push_back("A000A,SV,T21." + std::to_string(i) + ",OK\r");
+  }
+  std::thread sender([&] {
+    std::mt19937 random(7);
+    for (const std::string& line : sent) {
+      const std::string bytes = line + "\n";
+      for (std::size_t at = 0; at < bytes.size();) {
+        const std::size_t piece = std::min(
+            bytes.size() - at, 1 + std::uniform_int_distribution<std::size_t>(0, 9)(random));
+        unit.send(bytes.substr(at, piece));
+        at += piece;
+        if (std::uniform_int_distribution<int>(0, 3)(random) == 0) {
+          std::this_thread::sleep_for(microseconds(200));
+        }
+      }
+    }
+  });
+  const bool complete =
+      ui.PumpUntil([&] { return lines.size() >= sent.size(); }, milliseconds(60000));
+  sender.join();
+  // A wait that ended at once must not make the next one, after the stream, fail.
+  ui.PumpUntil([] { return false; }, milliseconds(300));
+  ASSERT_TRUE(complete) << lines.size() << " of " << sent.size() << " lines";
+  EXPECT_EQ(lines, sent);
+  EXPECT_TRUE(ui.errors.empty()) << ui.errors.front();
 }
 
 // firstSize: more than the line buffers, so that the first write cannot finish before the unit

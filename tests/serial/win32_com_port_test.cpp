@@ -135,6 +135,20 @@ TEST_F(Win32ComPortTest, EveryByteValueTravelsBothWaysUnchanged) {
   CheckEveryByteValueTravelsBothWays(port, ui, unit.Line());
 }
 
+TEST_F(Win32ComPortTest, AThousandRoundsWithRepliesInPiecesComeWholeWithoutAnError) {
+  const UnitEnd unit(unitName);
+  ASSERT_TRUE(unit.ok());
+  ConfigureAsTool(port, name);
+  CheckRoundsWithRepliesInPieces(port, ui, unit.Line(), 1000);
+}
+
+TEST_F(Win32ComPortTest, StreamedRepliesInPiecesComeWholeWithoutAnError) {
+  const UnitEnd unit(unitName);
+  ASSERT_TRUE(unit.ok());
+  ConfigureAsTool(port, name);
+  CheckStreamedRepliesInPiecesComeWholeWithoutAnError(port, ui, unit.Line(), 2000);
+}
+
 TEST_F(Win32ComPortTest, ABurstOfRepliesArrivesWholeAndInOrder) {
   const UnitEnd unit(unitName);
   ASSERT_TRUE(unit.ok());

@@ -1,19 +1,14 @@
 #include "app/qt/display_text.h"
 
+#include "app/shown_character.h"
+
 namespace vidideza {
 
 QString DisplayLine(std::string_view bytes) {
   QString text;
   text.reserve(static_cast<qsizetype>(bytes.size()));
   for (const char c : bytes) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x20) {
-      text.append(QChar(0x2400 + byte));
-    } else if (byte == 0x7F) {
-      text.append(QChar(0x2421));
-    } else {
-      text.append(QChar(byte));
-    }
+    text.append(QChar(static_cast<char16_t>(ShownCharacter(static_cast<unsigned char>(c)))));
   }
   return text;
 }

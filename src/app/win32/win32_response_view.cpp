@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "app/shown_character.h"
 #include "app/shown_line.h"
 
 namespace vidideza {
@@ -25,14 +26,7 @@ std::wstring DisplayLine(std::string_view bytes) {
   std::wstring text;
   text.reserve(bytes.size());
   for (const char c : bytes) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x20) {
-      text.push_back(static_cast<wchar_t>(0x2400 + byte));
-    } else if (byte == 0x7F) {
-      text.push_back(static_cast<wchar_t>(0x2421));
-    } else {
-      text.push_back(static_cast<wchar_t>(byte));
-    }
+    text.push_back(static_cast<wchar_t>(ShownCharacter(static_cast<unsigned char>(c))));
   }
   return text;
 }
