@@ -5,6 +5,8 @@
 //                                        box does (WM_CLOSE)
 //   win32_window_driver end-session TITLE  tells each window of that title that the session
 //                                        ends (WM_QUERYENDSESSION, then WM_ENDSESSION)
+//   win32_window_driver click TITLE CAPTION  clicks the button of that caption in each window
+//                                        of that title (posted: its handler may ask a question)
 #include <windows.h>
 
 #include <cstdio>
@@ -33,6 +35,20 @@ BOOL CALLBACK AddChild(HWND child, LPARAM line) {
   return TRUE;
 }
 
+struct ButtonSearch {
+  std::string caption;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK FindButton(HWND child, LPARAM search) {
+  auto* wanted = reinterpret_cast<ButtonSearch*>(search);
+  if (Text(child) == wanted->caption) {
+    wanted->found = child;
+    return FALSE;
+  }
+  return TRUE;
+}
+
 BOOL CALLBACK AddWindow(HWND window, LPARAM windows) {
   if (::IsWindowVisible(window)) {
     reinterpret_cast<std::vector<HWND>*>(windows)->push_back(window);
@@ -53,13 +69,24 @@ int main(int argc, char* argv[]) {
     }
     return 0;
   }
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: win32_window_driver [close|end-session TITLE]\n");
+  const bool click = argc == 4 && std::strcmp(argv[1], "click") == 0;
+  if (argc != 3 && !click) {
+    std::fprintf(stderr,
+                 "usage: win32_window_driver [close|end-session TITLE | click TITLE CAPTION]\n");
     return 2;
   }
   int found = 0;
   for (HWND window : windows) {
     if (Text(window) != argv[2]) {
+      continue;
+    }
+    if (click) {
+      ButtonSearch search{argv[3]};
+      ::EnumChildWindows(window, &FindButton, reinterpret_cast<LPARAM>(&search));
+      if (search.found != nullptr) {
+        ++found;
+        ::PostMessageW(search.found, BM_CLICK, 0, 0);
+      }
       continue;
     }
     ++found;

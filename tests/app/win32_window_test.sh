@@ -2,8 +2,9 @@
 # VIDideza.exe under Wine on a virtual display, driven by keys and clicks, as a technician
 # would: in mount and network namespaces of its own (a /dev with no serial device but the
 # simulated unit's, loopback only), with COM5 mapped to the simulated QVX-RS unit.
-# Checks the title, "Send A" answered in the window and in Test.log, the settings written at
-# close, and "I/O error 32." for a second copy in the same folder.
+# Checks the title, "Send A" answered in the window and in Test.log, the setup questions
+# answered by Enter, Y and N, the settings written at close and at Alt+F4 (also beside two busy
+# processes), and "I/O error 32." for a second copy in the same folder.
 # With QVXCTL_EXE set, qvxctl.exe then talks to the same unit on COM5, stamping its line.
 # Usage: win32_window_test.sh VIDIDEZA_EXE WINDOW_DRIVER_EXE QVX_UNIT_SIM WINEPREFIX [SHOT.png]
 # Exits 77 (skipped) where the namespaces cannot be made.
@@ -96,15 +97,94 @@ if [ -n "$screenshot" ]; then
   import -window "$window" "$screenshot"
 fi
 
+# The setup questions answered by real key presses, as a technician answers them: Enter takes
+# the default button (Yes), Y answers Yes, N answers No and sends nothing.
+box_up() {  # box_up: the question's window, once it is shown
+  local box=""
+  for _ in $(seq 100); do
+    box=$(xdotool search --onlyvisible --name '^Vidideza$' 2>/dev/null | head -n 1 || true)
+    [ -n "$box" ] && break
+    sleep 0.1
+  done
+  echo "$box"
+}
+answer() {  # answer BUTTON KEY WANTED_LINE ("" for none)
+  local before box
+  before=$(grep -c . "$work/unit.log" || true)
+  "$wine" "$driver" click "$title" "$1" || fail "no button $1"
+  box=$(box_up)
+  [ -n "$box" ] || fail "$1 asked no question"
+  xdotool windowfocus --sync "$box"
+  xdotool key "$2"
+  for _ in $(seq 50); do
+    [ -z "$(xdotool search --onlyvisible --name '^Vidideza$' 2>/dev/null)" ] && break
+    sleep 0.1
+  done
+  [ -z "$(xdotool search --onlyvisible --name '^Vidideza$' 2>/dev/null)" ] ||
+    fail "$2 did not answer the question of $1"
+  if [ -n "$3" ]; then
+    for _ in $(seq 50); do
+      tail -n +"$((before + 1))" "$work/unit.log" | grep -qx "received: $3" && return 0
+      sleep 0.1
+    done
+    fail "$2 in the question of $1 put nothing on the line: $(tail -n +"$((before + 1))" "$work/unit.log")"
+  fi
+  sleep 1
+  [ "$(grep -c . "$work/unit.log" || true)" -eq "$before" ] ||
+    fail "$2 in the question of $1 sent: $(tail -n +"$((before + 1))" "$work/unit.log")"
+}
+answer "Set interface port" Return "ALLLA,PSIP=A0A"
+answer "Set control unit" Return "PSCU=000"
+answer "Set interface port" y "ALLLA,PSIP=A0A"
+answer "Set interface port" n ""
+answer "Set control unit" n ""
+lines=$(grep -c . "$folder/Test.log")
+
 # Told that the session ends, the program writes its settings (removed for the test) and
 # closes its log; then its window closes as by the close box and the program ends.
 rm "$folder/VIDideza.ini"
 "$wine" "$driver" end-session "$title" || fail "the window is gone before the session ends"
 grep -q $'^COMPort=COM5\r$' "$folder/VIDideza.ini" || fail "the settings were not written at session end"
-[ "$(grep -c . "$folder/Test.log")" -eq 2 ] || fail "Test.log holds $(grep -c . "$folder/Test.log") lines"
+[ "$(grep -c . "$folder/Test.log")" -eq "$lines" ] || fail "Test.log holds $(grep -c . "$folder/Test.log") lines"
 "$wine" "$driver" close "$title" || fail "no window to close"
 for _ in $(seq 100); do kill -0 "$first" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$first" 2>/dev/null && fail "closing did not end the program"
+
+# Alt+F4, pressed as a key, ends the program as the close box does, whichever control has the
+# focus, also beside two busy processes: the settings are written and the log is closed (the
+# next copy in the folder opens it).
+busy=()
+for _ in 1 2; do
+  (while :; do :; done) &
+  busy+=($!)
+  pids+=($!)
+done
+for focus in "Command A" "Send A" "the control after it"; do
+  rm -f "$folder/VIDideza.ini"
+  printf '[Serial]\r\nCOMPort=COM5\r\n' >"$folder/VIDideza.ini"
+  (cd "$folder" && exec "$wine" VIDideza.exe) &
+  first=$!
+  pids+=($first)
+  window=""
+  for _ in $(seq 300); do
+    window=$(xdotool search --onlyvisible --name "^${title}\$" 2>/dev/null | head -n 1 || true)
+    [ -n "$window" ] && break
+    sleep 0.1
+  done
+  [ -n "$window" ] || fail "the window did not appear for Alt+F4 in $focus"
+  sleep 1
+  rm "$folder/VIDideza.ini"
+  xdotool windowfocus --sync "$window"
+  case $focus in
+    "Send A") xdotool key Tab ;;
+    "the control after it") xdotool key Tab Tab ;;
+  esac
+  xdotool key alt+F4
+  for _ in $(seq 150); do kill -0 "$first" 2>/dev/null || break; sleep 0.1; done
+  kill -0 "$first" 2>/dev/null && fail "Alt+F4 in $focus did not end the program within 15 s"
+  grep -q $'^COMPort=COM5\r$' "$folder/VIDideza.ini" || fail "Alt+F4 in $focus wrote no settings"
+done
+kill "${busy[@]}" 2>/dev/null || true
 
 # Two copies in the same folder: the second finds the log held by the first.
 (cd "$folder" && exec "$wine" VIDideza.exe) &

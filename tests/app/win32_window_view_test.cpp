@@ -177,6 +177,34 @@ TEST_F(Win32WindowTest, AClickRunsItsHandlerAndTextSetByTheFormRunsNone) {
   EXPECT_TRUE(shown_.empty());
 }
 
+// Copying from the response window gives the characters it shows, as Unicode text: a CR, an
+// ESC and a DEL in a reply as their control pictures, Latin-1 bytes as their letters.
+TEST_F(Win32WindowTest, CopyingLinesGivesTheShownCharactersAsUnicodeText) {
+  window_->AddResponseLine("RCV: A000A\r,SV\x1b\x7f");
+  window_->AddResponseLine("RCV: caf\xe9");
+  const HWND memo = Control("Memo1");
+  BYTE keys[256] = {};
+  ASSERT_TRUE(::GetKeyboardState(keys));
+  BYTE pressed[256];
+  std::copy(std::begin(keys), std::end(keys), std::begin(pressed));
+  pressed[VK_CONTROL] = 0x80;
+  ASSERT_TRUE(::SetKeyboardState(pressed));
+  ::SendMessageW(memo, WM_KEYDOWN, 'A', 0);  // Ctrl+A, then Ctrl+C
+  ::SendMessageW(memo, WM_KEYDOWN, 'C', 0);
+  ::SetKeyboardState(keys);
+
+  ASSERT_TRUE(::OpenClipboard(nullptr));
+  std::wstring copied;
+  if (const HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* text = static_cast<const wchar_t*>(::GlobalLock(data))) {
+      copied = text;
+      ::GlobalUnlock(data);
+    }
+  }
+  ::CloseClipboard();
+  EXPECT_EQ(copied, L"RCV: A000A\u240D,SV\u241B\u2421\nRCV: caf\u00E9");
+}
+
 TEST_F(Win32WindowTest, SelectorAndRadioNotificationsStampTheCommandLinesAfresh) {
   const HWND ports = Control("ComboBox2");
   ::SendMessageW(ports, CB_SETCURSEL, 3, 0);  // the list's "3"; notifies nobody
