@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <functional>
 #include <memory>
@@ -18,6 +19,7 @@
 #include "app/form1_design.h"
 #include "app/win32/win32_dialogs.h"
 #include "app/win32/win32_form1.h"
+#include "app/win32/win32_response_view.h"
 #include "recording_dialogs.h"
 
 namespace vidideza {
@@ -175,6 +177,36 @@ TEST_F(Win32WindowTest, AClickRunsItsHandlerAndTextSetByTheFormRunsNone) {
   EXPECT_EQ(TextOf(Control("AdvSpinEdit1")), "27");
   EXPECT_EQ(TextOf(Control("Label11")), "Hex: 1B");
   EXPECT_TRUE(shown_.empty());
+}
+
+// A burst of lines costs the response window the same per line however many lines it holds:
+// none is laid out as it comes. The window follows the end while nobody scrolls; scrolled up, it
+// stays put as lines come; scrolled back to the end, it follows again.
+TEST_F(Win32WindowTest, TheResponseWindowTakesABurstAtOnceAndFollowsTheEndUntilScrolledAway) {
+  Win32ResponseView& memo = window_->Memo();
+  const auto started = std::chrono::steady_clock::now();
+  for (int i = 0; i < 100000; ++i) {
+    window_->AddResponseLine("RCV: A000A,SV,T21." + std::to_string(i) + ",OK");
+  }
+  const auto took = std::chrono::steady_clock::now() - started;
+  EXPECT_LT(took, std::chrono::seconds(2))
+      << std::chrono::duration_cast<std::chrono::milliseconds>(took).count() << " ms";
+  ASSERT_EQ(memo.Lines().LineCount(), 100000U);
+  const std::size_t atEnd = memo.FirstLineInSight();
+  EXPECT_GT(atEnd, 99900U);  // the last lines are in sight
+  EXPECT_LT(atEnd, 100000U);
+
+  ::SendMessageW(memo.Window(), WM_VSCROLL, MAKEWPARAM(SB_PAGEUP, 0), 0);
+  const std::size_t scrolled = memo.FirstLineInSight();
+  EXPECT_LT(scrolled, atEnd);
+  window_->AddResponseLine("RCV: one more");
+  EXPECT_EQ(memo.FirstLineInSight(), scrolled);
+
+  ::SendMessageW(memo.Window(), WM_VSCROLL, MAKEWPARAM(SB_BOTTOM, 0), 0);
+  for (int i = 0; i < 50; ++i) {
+    window_->AddResponseLine("RCV: and more");
+  }
+  EXPECT_EQ(memo.FirstLineInSight(), atEnd + 51);
 }
 
 // Copying from the response window gives the characters it shows, as Unicode text: a CR, an

@@ -143,8 +143,27 @@ void Win32ResponseView::ScrollTo(std::ptrdiff_t first) {
   const auto last = static_cast<std::ptrdiff_t>(lines_.LineCount()) - 1;
   first_ = static_cast<std::size_t>(
       std::clamp<std::ptrdiff_t>(first, 0, std::max<std::ptrdiff_t>(0, last)));
+  following_ = EndInSight();
   UpdateScrollBar();
   ::InvalidateRect(window_, nullptr, FALSE);
+}
+
+void Win32ResponseView::FollowEnd() {
+  following_ = true;
+  ScrollToEnd();
+  UpdateScrollBar();
+  ::InvalidateRect(window_, nullptr, FALSE);
+}
+
+void Win32ResponseView::Settle() {
+  if (!layoutPending_) {
+    return;
+  }
+  layoutPending_ = false;
+  if (following_) {
+    ScrollToEnd();
+  }
+  UpdateScrollBar();
 }
 
 void Win32ResponseView::UpdateScrollBar() {
@@ -158,22 +177,29 @@ void Win32ResponseView::UpdateScrollBar() {
   ::SetScrollInfo(window_, SB_VERT, &info, TRUE);
 }
 
+// A line costs the same however many came before it or are in sight: the view is laid out
+// once for all lines added since, when it is next painted or used.
 void Win32ResponseView::AddLine(std::string_view line) {
-  const bool follow = EndInSight();
   lines_.Append(line);
-  if (follow) {
-    ScrollToEnd();
+  if (!layoutPending_) {
+    layoutPending_ = true;
+    ::InvalidateRect(window_, nullptr, FALSE);
   }
-  UpdateScrollBar();
-  ::InvalidateRect(window_, nullptr, FALSE);  // drawn with the next paint, however many lines come
 }
 
 void Win32ResponseView::Clear() {
   lines_.Clear();
   first_ = 0;
   picked_ = false;
+  following_ = true;
+  layoutPending_ = false;
   UpdateScrollBar();
   ::InvalidateRect(window_, nullptr, FALSE);
+}
+
+std::size_t Win32ResponseView::FirstLineInSight() {
+  Settle();
+  return first_;
 }
 
 void Win32ResponseView::Paint() {
@@ -270,6 +296,7 @@ LRESULT Win32ResponseView::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     ::GetClientRect(window_, &client);
     return std::max<std::ptrdiff_t>(1, client.bottom / 16);
   };
+  Settle();
   const auto first = static_cast<std::ptrdiff_t>(first_);
   switch (message) {
     case WM_PAINT:
@@ -278,7 +305,8 @@ LRESULT Win32ResponseView::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ERASEBKGND:
       return 1;
     case WM_SIZE:
-      if (EndInSight()) {
+      if (following_ || EndInSight()) {
+        following_ = true;
         ScrollToEnd();
       }
       UpdateScrollBar();
@@ -309,9 +337,7 @@ LRESULT Win32ResponseView::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
           ScrollTo(0);
           break;
         case SB_BOTTOM:
-          ScrollToEnd();
-          UpdateScrollBar();
-          ::InvalidateRect(window_, nullptr, FALSE);
+          FollowEnd();
           break;
         default:
           break;
@@ -384,9 +410,7 @@ LRESULT Win32ResponseView::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
           return 0;
         case VK_END:
           if (control) {
-            ScrollToEnd();
-            UpdateScrollBar();
-            ::InvalidateRect(window_, nullptr, FALSE);
+            FollowEnd();
           }
           return 0;
         default:

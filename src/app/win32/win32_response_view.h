@@ -11,9 +11,10 @@
 namespace vidideza {
 
 // Memo1: the lines sent and received. Only the lines in sight are laid out and drawn, each
-// word-wrapped to the width; the view follows the end while the end is in sight and stays put
-// when scrolled up. Lines are picked with the mouse (a drag picks a run of them), Shift+arrows,
-// or Ctrl+A; Ctrl+C copies the picked lines as shown, a line feed between lines.
+// word-wrapped to the width; the view follows the end until it is scrolled away from it, and
+// stays put then. Adding a line costs the same however many lines there are. Lines are picked with
+// the mouse (a drag picks a run of them), Shift+arrows, or Ctrl+A; Ctrl+C copies the picked lines
+// as shown, a line feed between lines.
 class Win32ResponseView {
  public:
   // The window class this view's windows are made of; registered once per process.
@@ -30,7 +31,7 @@ class Win32ResponseView {
   void Clear();
   // The picked lines as the clipboard gets them.
   std::wstring PickedText() const;
-  std::size_t FirstLineInSight() const { return first_; }
+  std::size_t FirstLineInSight();
 
  private:
   static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -40,6 +41,10 @@ class Win32ResponseView {
   bool EndInSight() const;
   void ScrollToEnd();
   void ScrollTo(std::ptrdiff_t first);
+  void FollowEnd();
+  // Lays out what AddLine left for later: the end in sight while the view follows it, and the
+  // scroll bar.
+  void Settle();
   void UpdateScrollBar();
   void Paint();
   std::ptrdiff_t LineAt(int y) const;
@@ -50,6 +55,8 @@ class Win32ResponseView {
   HFONT font_;
   TLineStore lines_;
   std::size_t first_ = 0;  // the first line in sight
+  bool following_ = true;  // the end stays in sight as lines come
+  bool layoutPending_ = false;
   bool picked_ = false;
   std::size_t anchor_ = 0;
   std::size_t end_ = 0;
