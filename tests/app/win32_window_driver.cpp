@@ -7,6 +7,8 @@
 //                                        ends (WM_QUERYENDSESSION, then WM_ENDSESSION)
 //   win32_window_driver click TITLE CAPTION  clicks the button of that caption in each window
 //                                        of that title (posted: its handler may ask a question)
+//   win32_window_driver text TITLE CLASS  prints the text of the first control of that window
+//                                        class in the window of that title, as it reads it
 #include <windows.h>
 
 #include <cstdio>
@@ -40,6 +42,35 @@ struct ButtonSearch {
   HWND found = nullptr;
 };
 
+struct ClassSearch {
+  std::wstring windowClass;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK FindClass(HWND child, LPARAM search) {
+  auto* wanted = reinterpret_cast<ClassSearch*>(search);
+  wchar_t name[64] = {};
+  ::GetClassNameW(child, name, 64);
+  if (wanted->windowClass == name) {
+    wanted->found = child;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+// A control's whole text through WM_GETTEXT, however long, as Latin-1 bytes.
+std::string WholeText(HWND control) {
+  const auto length = static_cast<std::size_t>(::SendMessageW(control, WM_GETTEXTLENGTH, 0, 0));
+  std::wstring text(length + 1, L'\0');
+  text.resize(static_cast<std::size_t>(
+      ::SendMessageW(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
+  std::string bytes;
+  for (const wchar_t c : text) {
+    bytes.push_back(c <= 0xFF ? static_cast<char>(c) : '?');
+  }
+  return bytes;
+}
+
 BOOL CALLBACK FindButton(HWND child, LPARAM search) {
   auto* wanted = reinterpret_cast<ButtonSearch*>(search);
   if (Text(child) == wanted->caption) {
@@ -68,6 +99,21 @@ int main(int argc, char* argv[]) {
       std::printf("%s\n", line.c_str());
     }
     return 0;
+  }
+  if (argc == 4 && std::strcmp(argv[1], "text") == 0) {
+    for (HWND window : windows) {
+      if (Text(window) == argv[2]) {
+        const std::string name = argv[3];
+        ClassSearch search{std::wstring(name.begin(), name.end())};
+        ::EnumChildWindows(window, &FindClass, reinterpret_cast<LPARAM>(&search));
+        if (search.found != nullptr) {
+          const std::string text = WholeText(search.found);
+          std::fwrite(text.data(), 1, text.size(), stdout);
+          return 0;
+        }
+      }
+    }
+    return 1;
   }
   const bool click = argc == 4 && std::strcmp(argv[1], "click") == 0;
   if (argc != 3 && !click) {

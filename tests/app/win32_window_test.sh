@@ -4,7 +4,8 @@
 # simulated unit's, loopback only), with COM5 mapped to the simulated QVX-RS unit.
 # Checks the title, "Send A" answered in the window and in Test.log, the setup questions
 # answered by Enter, Y and N, the settings written at close and at Alt+F4 (also beside two busy
-# processes), and "I/O error 32." for a second copy in the same folder.
+# processes), a burst of 10,000 lines shown and logged whole with no box, and "I/O error 32."
+# for a second copy in the same folder.
 # With QVXCTL_EXE set, qvxctl.exe then talks to the same unit on COM5, stamping its line.
 # Usage: win32_window_test.sh VIDIDEZA_EXE WINDOW_DRIVER_EXE QVX_UNIT_SIM WINEPREFIX [SHOT.png]
 # Exits 77 (skipped) where the namespaces cannot be made.
@@ -48,6 +49,7 @@ cleanup() {
   for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
   wait 2>/dev/null || true
   "$wine" reg delete 'HKLM\Software\Wine\Ports' /v COM5 /f >/dev/null 2>&1 || true
+  "$wine" reg delete 'HKLM\Software\Wine\Ports' /v COM8 /f >/dev/null 2>&1 || true
   "$wineserver" -k 2>/dev/null || true
   rm -rf "$work"
 }
@@ -60,6 +62,14 @@ export DISPLAY
 "$sim" --link "$work/qvx-rs.tty" --log "$work/unit.log" >/dev/null &
 pids+=($!)
 for _ in $(seq 50); do [ -L "$work/qvx-rs.tty" ] && break; sleep 0.1; done
+# COM8: the unit's end of a second line, which sends a burst of 10,000 lines as fast as the line
+# takes them once the file "go" appears.
+for i in $(seq 0 9999); do echo "A000A,ST,$i,OK"; done >"$work/burst.txt"
+socat pty,raw,echo=0,link="$work/burst.tty" \
+  SYSTEM:"while [ ! -e '$work/go' ]; do sleep 0.1; done; cat '$work/burst.txt'; sleep 300" &
+pids+=($!)
+for _ in $(seq 50); do [ -L "$work/burst.tty" ] && break; sleep 0.1; done
+"$wine" reg add 'HKLM\Software\Wine\Ports' /v COM8 /d "$(readlink -f "$work/burst.tty")" /f >/dev/null
 "$wine" reg add 'HKLM\Software\Wine\Ports' /v COM5 /d "$(readlink "$work/qvx-rs.tty")" /f >/dev/null
 "$wineserver" -k 2>/dev/null || true
 "$wineserver" -w
@@ -185,6 +195,36 @@ for focus in "Command A" "Send A" "the control after it"; do
   grep -q $'^COMPort=COM5\r$' "$folder/VIDideza.ini" || fail "Alt+F4 in $focus wrote no settings"
 done
 kill "${busy[@]}" 2>/dev/null || true
+
+# The burst on COM8: no box, and every line whole and in order in Test.log and in the response
+# window (read as a screen reader reads it, through WM_GETTEXT).
+burst=$work/burst
+mkdir "$burst"
+cp "$exe" "$burst/VIDideza.exe"
+printf '[Serial]\r\nCOMPort=COM8\r\n' >"$burst/VIDideza.ini"
+(cd "$burst" && exec "$wine" VIDideza.exe) &
+first=$!
+pids+=($first)
+for _ in $(seq 300); do [ -n "$(xdotool search --onlyvisible --name "^${title}\$")" ] && break; sleep 0.1; done
+sleep 1
+touch "$work/go"
+got=0
+for _ in $(seq 600); do
+  got=$(grep -c '^RCV: ' "$burst/Test.log" 2>/dev/null || true)
+  [ "${got:-0}" -ge 10000 ] && break
+  sleep 0.1
+done
+[ "${got:-0}" -eq 10000 ] || fail "Test.log holds ${got:-0} of the burst's 10,000 lines"
+sed 's/^/RCV: /' "$work/burst.txt" >"$work/burst.wanted"
+tr -d '\r' <"$burst/Test.log" | cmp -s - "$work/burst.wanted" || fail "Test.log's lines are not the burst's"
+"$wine" "$driver" text "$title" TMemo | tr -d '\r' >"$work/burst.shown" || fail "no response window"
+echo >>"$work/burst.shown"
+cmp -s "$work/burst.shown" "$work/burst.wanted" ||
+  fail "the response window holds $(grep -c . "$work/burst.shown") lines, not the burst's"
+boxes=$("$wine" "$driver" | tr -d '\r' | grep '^Vidideza |' || true)
+[ -z "$boxes" ] || fail "a box came up during the burst: $boxes"
+"$wine" "$driver" close "$title" || fail "no window to close after the burst"
+for _ in $(seq 100); do kill -0 "$first" 2>/dev/null || break; sleep 0.1; done
 
 # Two copies in the same folder: the second finds the log held by the first.
 (cd "$folder" && exec "$wine" VIDideza.exe) &

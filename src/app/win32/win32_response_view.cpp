@@ -269,6 +269,17 @@ std::wstring Win32ResponseView::PickedText() const {
   return text;
 }
 
+std::wstring Win32ResponseView::AllText() const {
+  std::wstring text;
+  for (std::size_t i = 0; i < lines_.LineCount(); ++i) {
+    if (i > 0) {
+      text += L"\r\n";
+    }
+    text += DisplayLine(lines_.Line(i));
+  }
+  return text;
+}
+
 void Win32ResponseView::CopyPicked() const {
   const std::wstring text = PickedText();
   if (text.empty() || !::OpenClipboard(window_)) {
@@ -420,6 +431,21 @@ LRESULT Win32ResponseView::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_CHAR:
       return 0;  // typed keys change nothing: what the window holds is what the log holds
+    // Its text, for programs that read windows (screen readers, test drivers): every line as
+    // shown, a CR LF between lines.
+    case WM_GETTEXTLENGTH:
+      return static_cast<LRESULT>(AllText().size());
+    case WM_GETTEXT: {
+      if (wParam == 0 || lParam == 0) {
+        return 0;
+      }
+      const std::wstring text = AllText();
+      const std::size_t count = std::min<std::size_t>(text.size(), wParam - 1);
+      auto* target = reinterpret_cast<wchar_t*>(lParam);
+      std::copy_n(text.c_str(), count, target);
+      target[count] = L'\0';
+      return static_cast<LRESULT>(count);
+    }
     default:
       break;
   }

@@ -50,6 +50,7 @@ class Win32ResponseView {
   std::ptrdiff_t LineAt(int y) const;
   void Pick(std::size_t anchor, std::size_t end);
   void CopyPicked() const;
+  std::wstring AllText() const;
 
   HWND window_ = nullptr;
   HFONT font_;
