@@ -108,7 +108,8 @@ if [ -n "$screenshot" ]; then
 fi
 
 # The setup questions answered by real key presses, as a technician answers them: Enter takes
-# the default button (Yes), Y answers Yes, N answers No and sends nothing.
+# the default button (Yes), Y answers Yes, N and Escape answer No and send nothing; so does the
+# close box (as the driver's close asks it, WM_CLOSE).
 box_up() {  # box_up: the question's window, once it is shown
   local box=""
   for _ in $(seq 100); do
@@ -124,8 +125,12 @@ answer() {  # answer BUTTON KEY WANTED_LINE ("" for none)
   "$wine" "$driver" click "$title" "$1" || fail "no button $1"
   box=$(box_up)
   [ -n "$box" ] || fail "$1 asked no question"
-  xdotool windowfocus --sync "$box"
-  xdotool key "$2"
+  if [ "$2" = close-box ]; then
+    "$wine" "$driver" close Vidideza || fail "no question box to close"
+  else
+    xdotool windowfocus --sync "$box"
+    xdotool key "$2"
+  fi
   for _ in $(seq 50); do
     [ -z "$(xdotool search --onlyvisible --name '^Vidideza$' 2>/dev/null)" ] && break
     sleep 0.1
@@ -148,6 +153,8 @@ answer "Set control unit" Return "PSCU=000"
 answer "Set interface port" y "ALLLA,PSIP=A0A"
 answer "Set interface port" n ""
 answer "Set control unit" n ""
+answer "Set interface port" Escape ""
+answer "Set control unit" close-box ""
 lines=$(grep -c . "$folder/Test.log")
 
 # Told that the session ends, the program writes its settings (removed for the test) and
