@@ -67,7 +67,8 @@ for _ in $(seq 50); do [ -L "$work/qvx-rs.tty" ] && break; sleep 0.1; done
 for i in $(seq 0 9999); do echo "A000A,ST,$i,OK"; done >"$work/burst.txt"
 socat pty,raw,echo=0,link="$work/burst.tty" \
   SYSTEM:"while [ ! -e '$work/go' ]; do sleep 0.1; done; cat '$work/burst.txt'; sleep 300" &
-pids+=($!)
+burst_line=$!
+pids+=($burst_line)
 for _ in $(seq 50); do [ -L "$work/burst.tty" ] && break; sleep 0.1; done
 "$wine" reg add 'HKLM\Software\Wine\Ports' /v COM8 /d "$(readlink -f "$work/burst.tty")" /f >/dev/null
 "$wine" reg add 'HKLM\Software\Wine\Ports' /v COM5 /d "$(readlink "$work/qvx-rs.tty")" /f >/dev/null
@@ -232,6 +233,9 @@ boxes=$("$wine" "$driver" | tr -d '\r' | grep '^Vidideza |' || true)
 [ -z "$boxes" ] || fail "a box came up during the burst: $boxes"
 "$wine" "$driver" close "$title" || fail "no window to close after the burst"
 for _ in $(seq 100); do kill -0 "$first" 2>/dev/null || break; sleep 0.1; done
+# COM8 goes again: what follows runs as on a machine with COM5 alone.
+kill "$burst_line" 2>/dev/null || true
+"$wine" reg delete 'HKLM\Software\Wine\Ports' /v COM8 /f >/dev/null 2>&1 || true
 
 # Two copies in the same folder: the second finds the log held by the first.
 (cd "$folder" && exec "$wine" VIDideza.exe) &
@@ -253,7 +257,7 @@ if [ -n "$qvxctl" ]; then
   "$wineserver" -k 2>/dev/null || true  # the window copies let COM5 go
   "$wineserver" -w
   : >"$work/unit.log"
-  out=$(cd "$folder" && "$wine" "$qvxctl" send --serial COM5 --port-addr 0 --code A --wait 1 \
+  out=$(cd "$folder" && timeout 60 "$wine" "$qvxctl" send --serial COM5 --port-addr 0 --code A --wait 1 \
     --log cli.log xxxxx,SV | tr -d '\r') || fail "qvxctl.exe failed: $out"
   [ "$out" = $'SND: A000A,SV\nRCV: A000A,SV,T21.5,OK' ] || fail "qvxctl.exe printed: $out"
   [ "$(cat "$folder/cli.log")" = $'SND: A000A,SV\r\nRCV: A000A,SV,T21.5,OK\r' ] ||
