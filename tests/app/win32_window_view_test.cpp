@@ -164,6 +164,31 @@ TEST_F(Win32WindowTest, ALabelTakesTheWidthOfItsCaption) {
   EXPECT_EQ(after.left, before.left);
 }
 
+// Alt+F4 asks the window to close as its close box does, whichever control has the focus: an
+// edit, a button, the spin box, the response window, the selectors.
+TEST_F(Win32WindowTest, AltF4InAnyControlAsksTheWindowToClose) {
+  constexpr LPARAM kAltHeld = 1 << 29;
+  for (const char* name : {"Edit1", "Button1", "AdvSpinEdit1", "Memo1", "ComboBox1", "ComboBox3"}) {
+    SCOPED_TRACE(name);
+    HWND focus = Control(name);
+    // A selector's keys go to its edit part, where it has one.
+    if (const HWND edit = ::FindWindowExW(focus, nullptr, L"Edit", nullptr)) {
+      focus = edit;
+    }
+    MSG pressed{focus, WM_SYSKEYDOWN, VK_F4, kAltHeld | 1, 0, {}};
+    EXPECT_TRUE(window_->PreTranslate(pressed));
+    MSG posted{};
+    ASSERT_TRUE(
+        ::PeekMessageW(&posted, window_->Window(), WM_SYSCOMMAND, WM_SYSCOMMAND, PM_REMOVE));
+    EXPECT_EQ(posted.wParam, static_cast<WPARAM>(SC_CLOSE));
+  }
+  // F4 without Alt is no close.
+  MSG plain{Control("Edit1"), WM_SYSKEYDOWN, VK_F4, 1, 0, {}};
+  window_->PreTranslate(plain);
+  MSG none{};
+  EXPECT_FALSE(::PeekMessageW(&none, window_->Window(), WM_SYSCOMMAND, WM_SYSCOMMAND, PM_REMOVE));
+}
+
 TEST_F(Win32WindowTest, AClickRunsItsHandlerAndTextSetByTheFormRunsNone) {
   window_->AddResponseLine("RCV: A000A,ON,OK");
   ASSERT_EQ(window_->Memo().Lines().LineCount(), 1U);
