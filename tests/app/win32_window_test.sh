@@ -78,13 +78,16 @@ for _ in $(seq 50); do [ -L "$work/burst.tty" ] && break; sleep 0.1; done
 "$wineserver" -k 2>/dev/null || true
 "$wineserver" -w
 
+start_in() {  # start_in FOLDER PORT: a copy of the program in FOLDER, its port PORT; sets first
+  mkdir -p "$1"
+  cp "$exe" "$1/VIDideza.exe"
+  printf '[Serial]\r\nCOMPort=%s\r\n' "$2" >"$1/VIDideza.ini"
+  (cd "$1" && exec "$wine" VIDideza.exe) &
+  first=$!
+  pids+=($first)
+}
 folder=$work/field
-mkdir "$folder"
-cp "$exe" "$folder/VIDideza.exe"
-printf '[Serial]\r\nCOMPort=COM5\r\n' >"$folder/VIDideza.ini"
-(cd "$folder" && exec "$wine" VIDideza.exe) &
-first=$!
-pids+=($first)
+start_in "$folder" COM5
 title="QVX service tool for QVX-RS     V2.4"
 window=""
 for _ in $(seq 300); do
@@ -174,12 +177,7 @@ kill -0 "$first" 2>/dev/null && fail "closing did not end the program"
 # The burst on COM8: no box, and every line whole and in order in Test.log and in the response
 # window (read as a screen reader reads it, through WM_GETTEXT).
 burst=$work/burst
-mkdir "$burst"
-cp "$exe" "$burst/VIDideza.exe"
-printf '[Serial]\r\nCOMPort=COM8\r\n' >"$burst/VIDideza.ini"
-(cd "$burst" && exec "$wine" VIDideza.exe) &
-first=$!
-pids+=($first)
+start_in "$burst" COM8
 for _ in $(seq 300); do [ -n "$(xdotool search --onlyvisible --name "^${title}\$")" ] && break; sleep 0.1; done
 sleep 1
 touch "$work/go"
