@@ -3,7 +3,9 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <memory>
 #include <utility>
+#include <vector>
 
 #include "base/win32_error_text.h"
 #include "base/win32_handle.h"
@@ -21,6 +23,11 @@ namespace {
 // rest doubles with each such wait in a row, up to a limit that bounds the delay of a reply.
 constexpr DWORD kFirstEmptyWaitRestMs = 5;
 constexpr DWORD kLongestEmptyWaitRestMs = 40;
+// How often a device wait in progress is checked against the input queue, and how long the end
+// of a device wait is awaited before it is left in progress.
+constexpr DWORD kMissedEventCheckMs = 20;
+constexpr DWORD kWaitEndLimitMs = 200;
+constexpr std::size_t kLostWaitsKept = 16;
 
 [[noreturn]] void RaiseOsError(DWORD error) {
   ::SetLastError(0);
@@ -80,10 +87,37 @@ class Transfer {
   bool started_ = false;
 };
 
+// The receive thread's wait on device events: its record, the events it reports and its
+// done-event, which the device may signal before the record shows the wait complete.
+struct DeviceWait {
+  UniqueHandle done = CreateEventChecked(false, false);
+  OVERLAPPED record{};
+  DWORD events = 0;
+  bool pending = false;
+
+  void Begin() {
+    record = OVERLAPPED{};
+    record.hEvent = done.get();
+    events = 0;
+    // A signal left from a wait that completed at once must not end this one.
+    ::ResetEvent(done.get());
+    pending = true;
+  }
+  bool EndsWithin(DWORD limitMs) const {
+    for (DWORD waited = 0; !HasOverlappedIoCompleted(&record); waited += kMissedEventCheckMs) {
+      if (waited >= limitMs) {
+        return false;
+      }
+      ::WaitForSingleObject(done.get(), kMissedEventCheckMs);
+    }
+    return true;
+  }
+};
+
 class Win32SerialDevice final : public SerialDevice {
  public:
   explicit Win32SerialDevice(const std::string& deviceName)
-      : eventWait_(CreateEventChecked(false, false)), wake_(CreateEventChecked(false, false)) {
+      : wake_(CreateEventChecked(false, false)) {
     device_.Reset(::CreateFileA(Win32DevicePath(deviceName).c_str(), GENERIC_READ | GENERIC_WRITE,
                                 0, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED, nullptr));
@@ -99,6 +133,18 @@ class Win32SerialDevice final : public SerialDevice {
       try {
         transfer->Finish(device_.get());
       } catch (const EComError&) {
+      }
+    }
+    ::SetCommMask(device_.get(), 0);
+    device_.Reset();
+    // A wait the device may still complete keeps its record and event: they are left to it
+    // rather than freed under it. The ones set aside were lost already and are not waited for.
+    if (wait_->pending && !wait_->EndsWithin(kWaitEndLimitMs)) {
+      static_cast<void>(wait_.release());
+    }
+    for (std::unique_ptr<DeviceWait>& lost : lostWaits_) {
+      if (!lost->EndsWithin(0)) {
+        static_cast<void>(lost.release());
       }
     }
   }
@@ -175,52 +221,80 @@ class Win32SerialDevice final : public SerialDevice {
       ::WaitForSingleObject(wake_.get(), INFINITE);
       return DeviceEvent::kWoken;
     }
-    DWORD events = 0;
-    waitRecord_ = OVERLAPPED{};
-    waitRecord_.hEvent = eventWait_.get();
-    // A signal left from a wait that completed at once must not end this one.
-    ::ResetEvent(eventWait_.get());
-    if (::WaitCommEvent(device_.get(), &events, &waitRecord_)) {
-      return Outcome(events);
-    }
-    const DWORD error = ::GetLastError();
-    if (error != ERROR_IO_PENDING) {
-      Check(FALSE);
-      return DeviceEvent::kWoken;  // a failure without an error number
-    }
-    const HANDLE waits[2] = {eventWait_.get(), wake_.get()};
-    for (;;) {
-      if (::WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0) {
-        // Setting the mask ends the device wait, which must be over before its record is reused.
-        ::SetCommMask(device_.get(), mask_);
-        DWORD ignored = 0;
-        ::GetOverlappedResult(device_.get(), &waitRecord_, &ignored, TRUE);
-        return DeviceEvent::kWoken;
+    if (!wait_->pending) {
+      wait_->Begin();
+      if (::WaitCommEvent(device_.get(), &wait_->events, &wait_->record)) {
+        wait_->pending = false;
+        return Outcome(wait_->events);
       }
-      // The event can be signalled while the wait is still pending: that is no failure. It is
-      // reset and the wait goes on, unless the wait completed meanwhile.
-      if (!HasOverlappedIoCompleted(&waitRecord_)) {
-        ::ResetEvent(eventWait_.get());
-        if (!HasOverlappedIoCompleted(&waitRecord_)) {
-          continue;
-        }
-      }
-      break;
-    }
-    DWORD ignored = 0;
-    if (!::GetOverlappedResult(device_.get(), &waitRecord_, &ignored, FALSE)) {
       const DWORD error = ::GetLastError();
-      if (error != ERROR_OPERATION_ABORTED && error != ERROR_IO_INCOMPLETE) {
+      if (error != ERROR_IO_PENDING) {
+        wait_->pending = false;
         Check(FALSE);
+        return DeviceEvent::kWoken;  // a failure without an error number
       }
-      events = 0;
     }
-    return Outcome(events);
+    return AwaitDeviceWait();
   }
 
   void WakeWait() override { ::SetEvent(wake_.get()); }
 
  private:
+  // Waits for the device wait in progress, for a wake-up, or for bytes the device wait missed:
+  // a device can leave its wait pending with bytes in the input queue (Wine does, now and then,
+  // after signalling the wait's event early), so the queue is looked at every few milliseconds
+  // and such bytes are reported all the same.
+  DeviceEvent AwaitDeviceWait() {
+    const HANDLE waits[2] = {wait_->done.get(), wake_.get()};
+    for (;;) {
+      const DWORD woke = ::WaitForMultipleObjects(2, waits, FALSE, kMissedEventCheckMs);
+      if (woke == WAIT_OBJECT_0 + 1) {
+        EndDeviceWait();
+        return DeviceEvent::kWoken;
+      }
+      if (HasOverlappedIoCompleted(&wait_->record)) {
+        break;
+      }
+      if (woke != WAIT_OBJECT_0 && InputCount() > 0) {
+        if (!wait_->EndsWithin(0)) {
+          LeaveLostWait();
+        }
+        emptyWaitRestMs_ = 0;
+        return DeviceEvent::kCharsReceived;
+      }
+    }
+    wait_->pending = false;
+    DWORD ignored = 0;
+    if (!::GetOverlappedResult(device_.get(), &wait_->record, &ignored, FALSE)) {
+      const DWORD error = ::GetLastError();
+      if (error != ERROR_OPERATION_ABORTED && error != ERROR_IO_INCOMPLETE) {
+        Check(FALSE);
+      }
+      wait_->events = 0;
+    }
+    return Outcome(wait_->events);
+  }
+
+  // A device wait that missed bytes may never end, not even when the mask is set or the wait
+  // is cancelled (Wine loses one so now and then): it is set aside, its record left to the
+  // device, and the next wait starts afresh. Past a few such waits the queue is only looked at.
+  void LeaveLostWait() {
+    ::SetCommMask(device_.get(), mask_);
+    if (wait_->EndsWithin(kMissedEventCheckMs)) {
+      return;  // it was late, not lost: collected by the next call
+    }
+    if (lostWaits_.size() < kLostWaitsKept) {
+      lostWaits_.push_back(std::exchange(wait_, std::make_unique<DeviceWait>()));
+    }
+  }
+
+  // Setting the mask ends the device wait; one that does not end soon stays in progress, its
+  // record untouched until it does.
+  void EndDeviceWait() {
+    ::SetCommMask(device_.get(), mask_);
+    wait_->pending = !wait_->EndsWithin(kWaitEndLimitMs);
+  }
+
   DeviceEvent Outcome(DWORD events) {
     // A wait can end without an event while bytes wait, or because the device is gone: asking
     // for the device's state tells which, and a gone device raises its error here.
@@ -241,12 +315,12 @@ class Win32SerialDevice final : public SerialDevice {
     }
   }
 
-  UniqueHandle eventWait_;
+  std::unique_ptr<DeviceWait> wait_ = std::make_unique<DeviceWait>();
+  std::vector<std::unique_ptr<DeviceWait>> lostWaits_;
   UniqueHandle wake_;
   Transfer read_;
   Transfer write_;
   UniqueHandle device_;
-  OVERLAPPED waitRecord_{};
   DWORD mask_ = 0;
   DWORD emptyWaitRestMs_ = 0;
   std::string writeBytes_;
