@@ -2,8 +2,10 @@
 # VIDideza.exe under Wine on a virtual display, driven by keys and clicks, as a technician
 # would: in mount and network namespaces of its own (a /dev with no serial device but the
 # simulated unit's, loopback only), with COM5 mapped to the simulated QVX-RS unit.
-# Checks the title, "Send A" answered in the window and in Test.log, the settings written at
-# close, and "I/O error 32." for a second copy in the same folder.
+# Checks the title, "Send A" answered in the window and in Test.log, the setup questions
+# answered by Enter, Y, N, Escape and the close box, the settings written at close, a burst of
+# 10,000 lines shown and logged whole with no box, and "I/O error 32." for a second copy in the
+# same folder.
 # With QVXCTL_EXE set, qvxctl.exe then talks to the same unit on COM5, stamping its line.
 # Usage: win32_window_test.sh VIDIDEZA_EXE WINDOW_DRIVER_EXE QVX_UNIT_SIM WINEPREFIX [SHOT.png]
 # Exits 77 (skipped) where the namespaces cannot be made.
@@ -44,9 +46,10 @@ work=$(mktemp -d)
 pids=()
 cleanup() {
   "$wineserver" -k 2>/dev/null || true
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+  for p in "${pids[@]}"; do kill -- "$p" 2>/dev/null || true; done
   wait 2>/dev/null || true
   "$wine" reg delete 'HKLM\Software\Wine\Ports' /v COM5 /f >/dev/null 2>&1 || true
+  "$wine" reg delete 'HKLM\Software\Wine\Ports' /v COM8 /f >/dev/null 2>&1 || true
   "$wineserver" -k 2>/dev/null || true
   rm -rf "$work"
 }
@@ -59,17 +62,32 @@ export DISPLAY
 "$sim" --link "$work/qvx-rs.tty" --log "$work/unit.log" >/dev/null &
 pids+=($!)
 for _ in $(seq 50); do [ -L "$work/qvx-rs.tty" ] && break; sleep 0.1; done
+# COM8: the unit's end of a second line, which sends a burst of 10,000 lines as fast as the line
+# takes them once the file "go" appears.
+for i in $(seq 0 9999); do echo "A000A,ST,$i,OK"; done >"$work/burst.txt"
+# (A session of its own, so that it and its shell are stopped as one, and no output of theirs:
+# a process left holding this script's output would hold its caller's pipe open.)
+setsid socat pty,raw,echo=0,link="$work/burst.tty" \
+  SYSTEM:"while [ ! -e '$work/go' ]; do sleep 0.1; done; cat '$work/burst.txt'; sleep 300" \
+  </dev/null >/dev/null 2>&1 &
+burst_line=$!
+pids+=(-"$burst_line")
+for _ in $(seq 50); do [ -L "$work/burst.tty" ] && break; sleep 0.1; done
+"$wine" reg add 'HKLM\Software\Wine\Ports' /v COM8 /d "$(readlink -f "$work/burst.tty")" /f >/dev/null
 "$wine" reg add 'HKLM\Software\Wine\Ports' /v COM5 /d "$(readlink "$work/qvx-rs.tty")" /f >/dev/null
 "$wineserver" -k 2>/dev/null || true
 "$wineserver" -w
 
+start_in() {  # start_in FOLDER PORT: a copy of the program in FOLDER, its port PORT; sets first
+  mkdir -p "$1"
+  cp "$exe" "$1/VIDideza.exe"
+  printf '[Serial]\r\nCOMPort=%s\r\n' "$2" >"$1/VIDideza.ini"
+  (cd "$1" && exec "$wine" VIDideza.exe) &
+  first=$!
+  pids+=($first)
+}
 folder=$work/field
-mkdir "$folder"
-cp "$exe" "$folder/VIDideza.exe"
-printf '[Serial]\r\nCOMPort=COM5\r\n' >"$folder/VIDideza.ini"
-(cd "$folder" && exec "$wine" VIDideza.exe) &
-first=$!
-pids+=($first)
+start_in "$folder" COM5
 title="QVX service tool for QVX-RS     V2.4"
 window=""
 for _ in $(seq 300); do
@@ -82,7 +100,7 @@ if [ -z "$window" ]; then "$wine" "$driver" | tr -d '\r' >&2; fail "the window d
 
 # The focus starts in "Command A"; Tab reaches "Send A".
 sleep 1
-xdotool windowfocus --sync "$window"
+timeout 20 xdotool windowfocus --sync "$window" || fail "the window took no focus"
 xdotool key Tab space
 for _ in $(seq 50); do
   grep -q 'RCV: A000A,ON,OK' "$folder/Test.log" 2>/dev/null && break
@@ -96,15 +114,93 @@ if [ -n "$screenshot" ]; then
   import -window "$window" "$screenshot"
 fi
 
+# The setup questions answered by real key presses, as a technician answers them: Enter takes
+# the default button (Yes), Y answers Yes, N and Escape answer No and send nothing; so does the
+# close box (as the driver's close asks it, WM_CLOSE).
+box_up() {  # box_up: the question's window, once it is shown
+  local box=""
+  for _ in $(seq 100); do
+    box=$(xdotool search --onlyvisible --name '^Vidideza$' 2>/dev/null | head -n 1 || true)
+    [ -n "$box" ] && break
+    sleep 0.1
+  done
+  echo "$box"
+}
+answer() {  # answer BUTTON KEY WANTED_LINE ("" for none)
+  local before box
+  before=$(grep -c . "$work/unit.log" || true)
+  "$wine" "$driver" click "$title" "$1" || fail "no button $1"
+  box=$(box_up)
+  [ -n "$box" ] || fail "$1 asked no question"
+  if [ "$2" = close-box ]; then
+    "$wine" "$driver" close Vidideza || fail "no question box to close"
+  else
+    timeout 20 xdotool windowfocus --sync "$box" || fail "the question box of $1 took no focus"
+    xdotool key "$2"
+  fi
+  for _ in $(seq 50); do
+    [ -z "$(xdotool search --onlyvisible --name '^Vidideza$' 2>/dev/null)" ] && break
+    sleep 0.1
+  done
+  [ -z "$(xdotool search --onlyvisible --name '^Vidideza$' 2>/dev/null)" ] ||
+    fail "$2 did not answer the question of $1"
+  if [ -n "$3" ]; then
+    for _ in $(seq 50); do
+      tail -n +"$((before + 1))" "$work/unit.log" | grep -qx "received: $3" && return 0
+      sleep 0.1
+    done
+    fail "$2 in the question of $1 put nothing on the line: $(tail -n +"$((before + 1))" "$work/unit.log")"
+  fi
+  sleep 1
+  [ "$(grep -c . "$work/unit.log" || true)" -eq "$before" ] ||
+    fail "$2 in the question of $1 sent: $(tail -n +"$((before + 1))" "$work/unit.log")"
+}
+answer "Set interface port" Return "ALLLA,PSIP=A0A"
+answer "Set control unit" Return "PSCU=000"
+answer "Set interface port" y "ALLLA,PSIP=A0A"
+answer "Set interface port" n ""
+answer "Set control unit" n ""
+answer "Set interface port" Escape ""
+answer "Set control unit" close-box ""
+lines=$(grep -c . "$folder/Test.log")
+
 # Told that the session ends, the program writes its settings (removed for the test) and
 # closes its log; then its window closes as by the close box and the program ends.
 rm "$folder/VIDideza.ini"
 "$wine" "$driver" end-session "$title" || fail "the window is gone before the session ends"
 grep -q $'^COMPort=COM5\r$' "$folder/VIDideza.ini" || fail "the settings were not written at session end"
-[ "$(grep -c . "$folder/Test.log")" -eq 2 ] || fail "Test.log holds $(grep -c . "$folder/Test.log") lines"
+[ "$(grep -c . "$folder/Test.log")" -eq "$lines" ] || fail "Test.log holds $(grep -c . "$folder/Test.log") lines"
 "$wine" "$driver" close "$title" || fail "no window to close"
 for _ in $(seq 100); do kill -0 "$first" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$first" 2>/dev/null && fail "closing did not end the program"
+
+# The burst on COM8: no box, and every line whole and in order in Test.log and in the response
+# window (read as a screen reader reads it, through WM_GETTEXT).
+burst=$work/burst
+start_in "$burst" COM8
+for _ in $(seq 300); do [ -n "$(xdotool search --onlyvisible --name "^${title}\$")" ] && break; sleep 0.1; done
+sleep 1
+touch "$work/go"
+got=0
+for _ in $(seq 600); do
+  got=$(grep -c '^RCV: ' "$burst/Test.log" 2>/dev/null || true)
+  [ "${got:-0}" -ge 10000 ] && break
+  sleep 0.1
+done
+[ "${got:-0}" -eq 10000 ] || fail "Test.log holds ${got:-0} of the burst's 10,000 lines"
+sed 's/^/RCV: /' "$work/burst.txt" >"$work/burst.wanted"
+tr -d '\r' <"$burst/Test.log" | cmp -s - "$work/burst.wanted" || fail "Test.log's lines are not the burst's"
+"$wine" "$driver" text "$title" TMemo | tr -d '\r' >"$work/burst.shown" || fail "no response window"
+echo >>"$work/burst.shown"
+cmp -s "$work/burst.shown" "$work/burst.wanted" ||
+  fail "the response window holds $(grep -c . "$work/burst.shown") lines, not the burst's"
+boxes=$("$wine" "$driver" | tr -d '\r' | grep '^Vidideza |' || true)
+[ -z "$boxes" ] || fail "a box came up during the burst: $boxes"
+"$wine" "$driver" close "$title" || fail "no window to close after the burst"
+for _ in $(seq 100); do kill -0 "$first" 2>/dev/null || break; sleep 0.1; done
+# COM8 goes again: what follows runs as on a machine with COM5 alone.
+kill -- -"$burst_line" 2>/dev/null || true
+"$wine" reg delete 'HKLM\Software\Wine\Ports' /v COM8 /f >/dev/null 2>&1 || true
 
 # Two copies in the same folder: the second finds the log held by the first.
 (cd "$folder" && exec "$wine" VIDideza.exe) &
@@ -126,7 +222,7 @@ if [ -n "$qvxctl" ]; then
   "$wineserver" -k 2>/dev/null || true  # the window copies let COM5 go
   "$wineserver" -w
   : >"$work/unit.log"
-  out=$(cd "$folder" && "$wine" "$qvxctl" send --serial COM5 --port-addr 0 --code A --wait 1 \
+  out=$(cd "$folder" && timeout 60 "$wine" "$qvxctl" send --serial COM5 --port-addr 0 --code A --wait 1 \
     --log cli.log xxxxx,SV | tr -d '\r') || fail "qvxctl.exe failed: $out"
   [ "$out" = $'SND: A000A,SV\nRCV: A000A,SV,T21.5,OK' ] || fail "qvxctl.exe printed: $out"
   [ "$(cat "$folder/cli.log")" = $'SND: A000A,SV\r\nRCV: A000A,SV,T21.5,OK\r' ] ||
