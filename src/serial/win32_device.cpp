@@ -256,9 +256,7 @@ class Win32SerialDevice final : public SerialDevice {
         break;
       }
       if (woke != WAIT_OBJECT_0 && InputCount() > 0) {
-        if (!wait_->EndsWithin(0)) {
-          LeaveLostWait();
-        }
+        LeaveLostWait();
         emptyWaitRestMs_ = 0;
         return DeviceEvent::kCharsReceived;
       }
