@@ -22,6 +22,7 @@ add_executable(core_tests
   net/address_parsing_test.cpp
   net/host_lookup_test.cpp
   base/integer_parsing_test.cpp
+  base/large_buffer_test.cpp
   net/setup_packets_test.cpp
   net/setup_protocol_test.cpp
   net/udp_server_test.cpp

@@ -5,6 +5,7 @@
 #include "app/profile.h"
 #include "app/settings_file.h"
 #include "base/integer_parsing.h"
+#include "base/large_buffer.h"
 #include "console/command_head.h"
 #include "console/setup_commands.h"
 #include "console/spin_value.h"
@@ -262,13 +263,13 @@ std::string TForm1::UpravDet(const std::string& line) const {
 void TForm1::ComPort1RxChar() {
   SerialReplyBuffer_.Append(ComPort1_->ReadText());
   TakeReplyLines(SerialReplyBuffer_, [this](std::string_view line) {
-    // With room for the log's CR LF: a huge line is copied once, into the window.
-    std::string shown;
-    shown.reserve(5 + line.size() + 2);
+    // A huge line is copied once on its way, and the window keeps a copy.
+    LargeString shown;
+    shown.reserve(5 + line.size());
     shown.append("RCV: ").append(line);
     view_.AddResponseLine(shown);
     // A failing log write leaves the line in the buffer: it comes again with the next event.
-    Log.WriteLine(std::move(shown));
+    Log.WriteLine(shown);
   });
 }
 

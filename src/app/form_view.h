@@ -40,7 +40,7 @@ class TFormView : public Dialogs {
   // The index of PageControl1's active page: the link selector.
   virtual int ActivePage() const = 0;
   // The response window, Memo1.
-  virtual void AddResponseLine(const std::string& line) = 0;
+  virtual void AddResponseLine(std::string_view line) = 0;
   virtual void ClearResponse() = 0;
   // A timer of the design, with its design period. Starting a running timer changes nothing;
   // stopping and starting begins its period afresh.

@@ -3,18 +3,16 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <memory>
 #include <stdexcept>
 #include <string>
 
 namespace vidideza {
 
 TLineStore::Chunk& TLineStore::ChunkFor(std::size_t length) {
-  if (chunks_.empty() || chunks_.back().capacity - chunks_.back().used < length) {
+  if (chunks_.empty() || chunks_.back().bytes.size() - chunks_.back().used < length) {
     Chunk chunk;
-    chunk.capacity = std::max(kChunkSize, length);
-    // Not value-initialised: the pages are touched only as lines fill them.
-    chunk.bytes = std::make_unique_for_overwrite<char[]>(chunk.capacity);
+    // Not initialised: the pages are touched only as lines fill them.
+    chunk.bytes = LargeBlock(std::max(kChunkSize, length));
     chunks_.push_back(std::move(chunk));
     firstLines_.push_back(lineCount_);
   }
@@ -59,7 +57,7 @@ std::size_t TLineStore::MemoryUse() const {
   std::size_t bytes =
       chunks_.capacity() * sizeof(Chunk) + firstLines_.capacity() * sizeof(std::size_t);
   for (const Chunk& chunk : chunks_) {
-    bytes += chunk.capacity + chunk.ends.capacity() * sizeof(std::uint32_t);
+    bytes += chunk.bytes.size() + chunk.ends.capacity() * sizeof(std::uint32_t);
   }
   return bytes;
 }

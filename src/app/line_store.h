@@ -2,9 +2,10 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <string_view>
 #include <vector>
+
+#include "base/large_buffer.h"
 
 namespace vidideza {
 
@@ -29,8 +30,7 @@ class TLineStore {
 
  private:
   struct Chunk {
-    std::unique_ptr<char[]> bytes;
-    std::size_t capacity = 0;
+    LargeBlock bytes;
     std::size_t used = 0;
     std::vector<std::uint32_t> ends;  // end of each line, from the chunk's start
   };

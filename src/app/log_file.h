@@ -1,5 +1,6 @@
 #pragma once
 
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -12,8 +13,8 @@ namespace vidideza {
 class LogFile {
  public:
   virtual ~LogFile() = default;
-  // Appends the bytes as one piece: on failure nothing of them stays in the file.
-  virtual void Append(std::string_view bytes) = 0;
+  // Appends the pieces' bytes as one: on failure nothing of them stays in the file.
+  virtual void Append(std::initializer_list<std::string_view> pieces) = 0;
 };
 
 // Opens the file at its end, creating it when missing.

@@ -15,12 +15,21 @@ void TrafficLog::OpenAt(const std::string& path) {
   file_ = OpenLogFile(path);
 }
 
-void TrafficLog::WriteLine(std::string text) {
+void TrafficLog::WriteLine(std::string_view text) {
   if (!file_) {
     throw EInOutError(kIoFileNotOpenForOutput);
   }
-  text.append("\r\n");
-  file_->Append(text);
+  constexpr std::string_view kLineEnd = "\r\n";
+  // An ordinary line goes in one write, so a forced end never leaves it without its end.
+  constexpr std::size_t kCopiedLine = std::size_t{64} << 10;
+  if (text.size() > kCopiedLine) {
+    file_->Append({text, kLineEnd});
+    return;
+  }
+  std::string line;
+  line.reserve(text.size() + kLineEnd.size());
+  line.append(text).append(kLineEnd);
+  file_->Append({line});
 }
 
 void TrafficLog::Close() {

@@ -20,8 +20,8 @@ class TrafficLog {
   // The same log kept in another file, for the command-line tool's --log.
   void OpenAt(const std::string& path);
   // Raises EInOutError 105 when the log is not open.
-  // Taken by value: a line handed over whole (a huge reply) gets its line end without a copy.
-  void WriteLine(std::string text);
+  // A huge line (a reply of megabytes) is written from where it is, without a copy.
+  void WriteLine(std::string_view text);
   // Raises EInOutError 103 when the log is not open.
   void Close();
   bool IsOpen() const { return file_ != nullptr; }

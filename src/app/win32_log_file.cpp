@@ -24,11 +24,19 @@ class Win32LogFile final : public LogFile {
     }
   }
 
-  void Append(std::string_view bytes) override {
+  void Append(std::initializer_list<std::string_view> pieces) override {
     LARGE_INTEGER end{};
     if (!::SetFilePointerEx(file_.get(), LARGE_INTEGER{}, &end, FILE_END)) {
       RaiseFileError(::GetLastError());
     }
+    for (const std::string_view piece : pieces) {
+      WritePiece(piece, end);
+    }
+  }
+
+ private:
+  // On failure the file is cut back to `end`, where the pieces began.
+  void WritePiece(std::string_view bytes, const LARGE_INTEGER& end) {
     while (!bytes.empty()) {
       DWORD written = 0;
       const BOOL wrote = ::WriteFile(file_.get(), bytes.data(), static_cast<DWORD>(bytes.size()),
@@ -46,7 +54,6 @@ class Win32LogFile final : public LogFile {
     }
   }
 
- private:
   UniqueHandle file_;
 };
 

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/large_buffer.h"
+
 namespace vidideza {
 
 // The serial reply buffer: bytes received that do not yet form a complete line. Lines end at
@@ -26,7 +28,7 @@ class SerialReplyBuffer {
  private:
   void Compact();
 
-  std::string bytes_;
+  LargeString bytes_;                   // a huge line grows in large pages
   std::size_t start_ = 0;               // where the buffer's content begins in bytes_
   std::size_t scanned_ = 0;             // bytes_ before this hold no 0x0A after start_
   std::optional<std::size_t> lineEnd_;  // the 0x0A of the first line, once found

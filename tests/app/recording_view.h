@@ -122,11 +122,11 @@ class RecordingView final : public TFormView {
     Find(control).itemIndex = index;
   }
   int ActivePage() const override { return activePage; }
-  void AddResponseLine(const std::string& line) override {
+  void AddResponseLine(std::string_view line) override {
     if (onResponseLine) {
-      onResponseLine(line);
+      onResponseLine(std::string(line));
     }
-    memo.push_back(line);
+    memo.emplace_back(line);
   }
   void ClearResponse() override { memo.clear(); }
   void StartTimer(std::string_view timer) override {

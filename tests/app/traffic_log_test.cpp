@@ -37,6 +37,19 @@ TEST(TrafficLog, AppendsLinesWithCrLfByteForByteAcrossRuns) {
             std::string("SND: old\r\nSND: A000A,ON\r\nRCV: \x00\xFF\r\r\n", 35));
 }
 
+// A line of megabytes is written from where it lies, its line end after it, as one line.
+TEST(TrafficLog, AHugeLineIsLoggedWholeWithItsEnd) {
+  const CurrentTempDir dir;
+  TrafficLog log;
+  log.Open();
+  std::string huge(3 << 20, 'h');
+  huge[1000] = '\r';
+  log.WriteLine("RCV: " + huge);
+  log.WriteLine("SND: next");
+  log.Close();
+  EXPECT_EQ(FileText(dir.path() / "Test.log"), "RCV: " + huge + "\r\nSND: next\r\n");
+}
+
 TEST(TrafficLog, NotOpenGives105ForWritesAnd103ForClose) {
   TrafficLog log;
   EXPECT_EQ(IoCode([&] { log.WriteLine("SND: x"); }), 105);

@@ -189,7 +189,8 @@ class NetPageTest : public QObject, protected WindowFixture {
             datagram = PortQuery();
             break;
           case 3:
-            datagram = std::string("\0\0\0\xF9", 4) + std::string(22, '\x01');
+            datagram.assign(26, '\x01');
+            datagram.replace(0, 4, std::string("\0\0\0\xF9", 4));
             break;
           case 4:
             datagram = "@" + std::to_string(i) + "\n";

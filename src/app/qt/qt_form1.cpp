@@ -200,7 +200,7 @@ int TQtForm1::ActivePage() const {
   return Find<QTabWidget>("PageControl1")->currentIndex();
 }
 
-void TQtForm1::AddResponseLine(const std::string& line) {
+void TQtForm1::AddResponseLine(std::string_view line) {
   Find<TResponseView>("Memo1")->AddLine(line);
 }
 

@@ -495,7 +495,7 @@ int TWin32Form1::ActivePage() const {
   return static_cast<int>(::SendMessageW(Control("PageControl1"), TCM_GETCURSEL, 0, 0));
 }
 
-void TWin32Form1::AddResponseLine(const std::string& line) {
+void TWin32Form1::AddResponseLine(std::string_view line) {
   memo_->AddLine(line);
 }
 

@@ -53,7 +53,7 @@ class TWin32Form1 final : public TFormView {
   int ItemIndex(std::string_view control) const override;
   void SetItemIndex(std::string_view control, int index) override;
   int ActivePage() const override;
-  void AddResponseLine(const std::string& line) override;
+  void AddResponseLine(std::string_view line) override;
   void ClearResponse() override;
   void StartTimer(std::string_view timer) override;
   void StopTimer(std::string_view timer) override;
