@@ -5,6 +5,7 @@ set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
 add_executable(core_tests
+  app/accessible_names_test.cpp
   app/error_box_text_test.cpp
   app/form1_design_test.cpp
   app/line_store_test.cpp

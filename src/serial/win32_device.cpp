@@ -244,8 +244,11 @@ class Win32SerialDevice final : public SerialDevice {
   // a device can leave its wait pending with bytes in the input queue (Wine does, now and then,
   // after signalling the wait's event early), so the queue is looked at every few milliseconds
   // and such bytes are reported all the same.
+  // The queue is looked at on a clock, not only when the wait times out: a wait whose event
+  // is signalled again and again while its record stays pending would otherwise hide the bytes.
   DeviceEvent AwaitDeviceWait() {
     const HANDLE waits[2] = {wait_->done.get(), wake_.get()};
+    DWORD lookedAt = ::GetTickCount();
     for (;;) {
       const DWORD woke = ::WaitForMultipleObjects(2, waits, FALSE, kMissedEventCheckMs);
       if (woke == WAIT_OBJECT_0 + 1) {
@@ -255,7 +258,12 @@ class Win32SerialDevice final : public SerialDevice {
       if (HasOverlappedIoCompleted(&wait_->record)) {
         break;
       }
-      if (woke != WAIT_OBJECT_0 && InputCount() > 0) {
+      const DWORD now = ::GetTickCount();
+      if (woke == WAIT_OBJECT_0 && now - lookedAt < kMissedEventCheckMs) {
+        continue;
+      }
+      lookedAt = now;
+      if (InputCount() > 0) {
         LeaveLostWait();
         emptyWaitRestMs_ = 0;
         return DeviceEvent::kCharsReceived;

@@ -10,6 +10,7 @@
 #include <csignal>
 #include <filesystem>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
@@ -31,6 +32,8 @@
 #include <sstream>
 #include <thread>
 
+#include "app/accessible_names.h"
+#include "app/form1_design.h"
 #include "app/qt/message_boxes.h"
 #include "app/qt/qt_form1.h"
 #include "app/qt/spin_edit.h"
@@ -216,6 +219,51 @@ class MainWindowTest : public QObject, protected WindowFixture {
     QCOMPARE(spinCaption->text(), QStringLiteral("Address of control unit"));
     QCOMPARE(spinCaption->x(), spin->x());
     QCOMPARE(spin->y() - spinCaption->geometry().bottom() - 1, qRound(4 * built.DesignScale()));
+  }
+
+  // What a screen reader hears: each control's name from the design, and the response window's
+  // text, every line as shown.
+  void everyControlHasItsAccessibleNameAndTheResponseWindowItsText() {
+    TQtForm1 built(std::make_unique<RecordingDialogs>(shown));
+    for (const ControlDesign& design : Form1Design()) {
+      if (design.kind == ControlKind::kTimer || design.kind == ControlKind::kForm) {
+        continue;
+      }
+      auto* w = Find(&built, std::string(design.name).c_str());
+      QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(w);
+      QVERIFY(accessible != nullptr);
+      const QString name = QString::fromLatin1(AccessibleName(design.name));
+      // The toolkit names a selector by its text on this platform, and tells its label by a
+      // relation; every other control bears its name.
+      if (design.kind == ControlKind::kComboBox) {
+        bool labelled = false;
+        for (const auto& [other, relation] : accessible->relations(QAccessible::Label)) {
+          labelled = labelled || other->text(QAccessible::Name).trimmed() == name;
+        }
+        QVERIFY2(labelled, design.name.data());
+      } else {
+        QCOMPARE(accessible->text(QAccessible::Name).trimmed(), name);
+      }
+    }
+    QCOMPARE(QAccessible::queryAccessibleInterface(&built)->text(QAccessible::Name),
+             QStringLiteral("QVX service tool for QVX-RS     V2.4"));
+    auto* memo = Find<TResponseView>(&built, "Memo1");
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(memo);
+    QAccessibleTextInterface* text = accessible->textInterface();
+    QVERIFY(text != nullptr);
+    QVERIFY(accessible->state().readOnly);
+    QCOMPARE(text->characterCount(), 0);
+    memo->AddLine("SND: A000A,ON");
+    memo->AddLine(std::string("RCV: A\r\x1b\xe9", 9));
+    QCOMPARE(text->text(0, -1), QStringLiteral("SND: A000A,ON\nRCV: A\u240D\u241B\u00E9"));
+    const std::string longLine(5000, 'x');
+    memo->AddLine(longLine);
+    const QString whole = text->text(0, text->characterCount());
+    QVERIFY(whole.endsWith(memo->ShownLineText(2)));
+    QVERIFY(memo->ShownLineText(2).size() < 5000);  // the head and the marker, as shown
+    memo->Clear();
+    memo->AddLine("RCV: again");
+    QCOMPARE(text->text(0, text->characterCount()), QStringLiteral("RCV: again"));
   }
 
   void tabOrderAsDesigned() {

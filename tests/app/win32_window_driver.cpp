@@ -9,9 +9,17 @@
 //                                        of that title (posted: its handler may ask a question)
 //   win32_window_driver text TITLE CLASS  prints the text of the first control of that window
 //                                        class in the window of that title, as it reads it
+//   win32_window_driver foreground TITLE  succeeds when the window of that title is the one
+//                                        that takes the keys, as Wine or Windows sees it
+//   win32_window_driver rounds TITLE CAPTION COUNT  clicks the button of that caption COUNT
+//                                        times, each time waiting until the response window
+//                                        (class TMemo) holds two lines more, the last a reply;
+//                                        prints the time taken, fails on a round with no reply
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -89,6 +97,46 @@ BOOL CALLBACK AddWindow(HWND window, LPARAM windows) {
 
 }  // namespace
 
+std::size_t LineCount(const std::string& text) {
+  return text.empty() ? 0
+                      : static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1;
+}
+
+// Send and reply rounds, as a technician clicking one button again and again.
+int Rounds(HWND window, const std::string& caption, int count) {
+  ButtonSearch button{caption};
+  ::EnumChildWindows(window, &FindButton, reinterpret_cast<LPARAM>(&button));
+  ClassSearch memo{L"TMemo"};
+  ::EnumChildWindows(window, &FindClass, reinterpret_cast<LPARAM>(&memo));
+  if (button.found == nullptr || memo.found == nullptr) {
+    std::fprintf(stderr, "no button %s or no response window\n", caption.c_str());
+    return 1;
+  }
+  const DWORD start = ::GetTickCount();
+  std::size_t lines = LineCount(WholeText(memo.found));
+  for (int round = 0; round < count; ++round) {
+    ::SendMessageW(button.found, BM_CLICK, 0, 0);
+    lines += 2;
+    const DWORD sent = ::GetTickCount();
+    for (;;) {
+      const std::string text = WholeText(memo.found);
+      const std::size_t lastLine = text.rfind('\n');
+      const std::string last = lastLine == std::string::npos ? text : text.substr(lastLine + 1);
+      if (LineCount(text) >= lines && last.rfind("RCV: ", 0) == 0) {
+        break;
+      }
+      if (::GetTickCount() - sent > 10000) {
+        std::fprintf(stderr, "round %d: no reply within 10 s; the window's last line: %s\n",
+                     round + 1, last.c_str());
+        return 1;
+      }
+      ::Sleep(1);
+    }
+  }
+  std::printf("%d rounds in %lu ms\n", count, static_cast<unsigned long>(::GetTickCount() - start));
+  return 0;
+}
+
 int main(int argc, char* argv[]) {
   std::vector<HWND> windows;
   ::EnumWindows(&AddWindow, reinterpret_cast<LPARAM>(&windows));
@@ -111,6 +159,18 @@ int main(int argc, char* argv[]) {
           std::fwrite(text.data(), 1, text.size(), stdout);
           return 0;
         }
+      }
+    }
+    return 1;
+  }
+  if (argc == 3 && std::strcmp(argv[1], "foreground") == 0) {
+    const HWND front = ::GetForegroundWindow();
+    return front != nullptr && Text(front) == argv[2] ? 0 : 1;
+  }
+  if (argc == 5 && std::strcmp(argv[1], "rounds") == 0) {
+    for (HWND window : windows) {
+      if (Text(window) == argv[2]) {
+        return Rounds(window, argv[3], std::atoi(argv[4]));
       }
     }
     return 1;

@@ -3,7 +3,8 @@
 # would: in mount and network namespaces of its own (a /dev with no serial device but the
 # simulated unit's, loopback only), with COM5 mapped to the simulated QVX-RS unit.
 # Checks the title, "Send A" answered in the window and in Test.log, the setup questions
-# answered by Enter, Y, N, Escape and the close box, the settings written at close, a burst of
+# answered by Enter, Y, N, Escape and the close box, 1,000 Send and reply rounds, the settings
+# written at close and at Alt+F4 pressed as a key (also beside two busy processes), a burst of
 # 10,000 lines shown and logged whole with no box, and "I/O error 32." for a second copy in the
 # same folder.
 # With QVXCTL_EXE set, qvxctl.exe then talks to the same unit on COM5, stamping its line.
@@ -162,6 +163,24 @@ answer "Set interface port" n ""
 answer "Set control unit" n ""
 answer "Set interface port" Escape ""
 answer "Set control unit" close-box ""
+
+# A thousand Send and reply rounds, each clicked as soon as the last reply is shown: no box, and
+# every line in the window and in Test.log, in order.
+before=$(grep -c . "$folder/Test.log")
+received=$(grep -c . "$work/unit.log" || true)
+timeout 300 "$wine" "$driver" rounds "$title" "Send A" 1000 | tr -d '\r' ||
+  fail "the rounds stopped: $(tail -n 2 "$folder/Test.log" | tr -d '\r')"
+tail -n +"$((before + 1))" "$folder/Test.log" | tr -d '\r' >"$work/rounds.logged"
+for _ in $(seq 1000); do printf 'SND: A000A,ON\nRCV: A000A,ON,OK\n'; done >"$work/rounds.wanted"
+cmp -s "$work/rounds.logged" "$work/rounds.wanted" ||
+  fail "Test.log holds $(grep -c . "$work/rounds.logged") lines of the rounds, not 1000 pairs in order"
+[ "$(($(grep -c . "$work/unit.log") - received))" -eq 1000 ] ||
+  fail "the unit received $(($(grep -c . "$work/unit.log") - received)) lines of the rounds"
+"$wine" "$driver" text "$title" TMemo | tr -d '\r' | tail -n 2000 >"$work/rounds.shown"
+echo >>"$work/rounds.shown"
+cmp -s "$work/rounds.shown" "$work/rounds.wanted" || fail "the response window lost lines of the rounds"
+boxes=$("$wine" "$driver" | tr -d '\r' | grep '^Vidideza |' || true)
+[ -z "$boxes" ] || fail "a box came up during the rounds: $boxes"
 lines=$(grep -c . "$folder/Test.log")
 
 # Told that the session ends, the program writes its settings (removed for the test) and
@@ -173,6 +192,40 @@ grep -q $'^COMPort=COM5\r$' "$folder/VIDideza.ini" || fail "the settings were no
 "$wine" "$driver" close "$title" || fail "no window to close"
 for _ in $(seq 100); do kill -0 "$first" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$first" 2>/dev/null && fail "closing did not end the program"
+
+# Alt+F4, pressed as a key, ends the program as the close box does, whichever control has the
+# focus, also beside two busy processes: the settings are written and the log is closed.
+busy=()
+for _ in 1 2; do
+  (while :; do :; done) &
+  busy+=($!)
+  pids+=($!)
+done
+for focus in "Command A" "Send A" "the control after it"; do
+  start_in "$folder" COM5
+  window=""
+  for _ in $(seq 300); do
+    window=$(xdotool search --onlyvisible --name "^${title}\$" 2>/dev/null | head -n 1 || true)
+    [ -n "$window" ] && break
+    sleep 0.1
+  done
+  [ -n "$window" ] || fail "the window did not appear for Alt+F4 in $focus"
+  sleep 1
+  rm "$folder/VIDideza.ini"
+  timeout 20 xdotool windowfocus --sync "$window" || fail "the window took no focus for Alt+F4"
+  # Keys go where Wine has put the focus: wait until it has taken the window's.
+  for _ in $(seq 100); do "$wine" "$driver" foreground "$title" && break; sleep 0.1; done
+  case $focus in
+    "Send A") xdotool key --delay 50 Tab ;;
+    "the control after it") xdotool key --delay 50 Tab Tab ;;
+  esac
+  xdotool key --delay 50 alt+F4
+  for _ in $(seq 150); do kill -0 "$first" 2>/dev/null || break; sleep 0.1; done
+  kill -0 "$first" 2>/dev/null &&
+    fail "Alt+F4 in $focus did not end the program within 15 s: $("$wine" "$driver" | tr -d '\r')"
+  grep -q $'^COMPort=COM5\r$' "$folder/VIDideza.ini" || fail "Alt+F4 in $focus wrote no settings"
+done
+kill "${busy[@]}" 2>/dev/null || true
 
 # The burst on COM8: no box, and every line whole and in order in Test.log and in the response
 # window (read as a screen reader reads it, through WM_GETTEXT).

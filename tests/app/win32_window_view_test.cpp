@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/accessible_names.h"
 #include "app/form1_design.h"
 #include "app/win32/win32_dialogs.h"
 #include "app/win32/win32_form1.h"
@@ -314,6 +315,73 @@ TEST_F(Win32WindowTest, SelectorsKeepTheirTextWhenTheirListIsFilled) {
   window_->SetItems("ComboBox3", {"COM1"});
   EXPECT_EQ(window_->Text("ComboBox3"), "COM17");
   EXPECT_EQ(window_->ItemIndex("ComboBox3"), -1);
+}
+
+// Screen readers name a field by the label that precedes it among its siblings: each field's
+// label does, and reads as the field's name from the design.
+TEST_F(Win32WindowTest, EveryFieldFollowsTheLabelThatNamesIt) {
+  int fields = 0;
+  for (const ControlDesign& design : Form1Design()) {
+    const std::string_view label = LabelOf(design.name);
+    if (label.empty()) {
+      continue;
+    }
+    ++fields;
+    const HWND before = ::GetWindow(Control(std::string(design.name).c_str()), GW_HWNDPREV);
+    EXPECT_EQ(before, Control(std::string(label).c_str())) << design.name;
+    std::string caption = TextOf(before);
+    caption.erase(caption.find_last_not_of(' ') + 1);
+    EXPECT_EQ(caption, AccessibleName(design.name)) << design.name;
+  }
+  EXPECT_EQ(fields, 18);
+}
+
+// The visible tooltip windows of this thread, with their texts.
+BOOL CALLBACK AddShownTip(HWND window, LPARAM tips) {
+  if (ClassOf(window) == TOOLTIPS_CLASSW && ::IsWindowVisible(window)) {
+    wchar_t text[2048] = {};
+    ::SendMessageW(window, WM_GETTEXT, 2048, reinterpret_cast<LPARAM>(text));
+    reinterpret_cast<std::vector<std::wstring>*>(tips)->emplace_back(text);
+  }
+  return TRUE;
+}
+
+std::vector<std::wstring> ShownTips() {
+  std::vector<std::wstring> tips;
+  ::EnumThreadWindows(::GetCurrentThreadId(), &AddShownTip, reinterpret_cast<LPARAM>(&tips));
+  return tips;
+}
+
+// A device names itself as it likes: its identity is the tooltip of its item in the open port
+// list, shown as plain text, control bytes as the response window shows them.
+TEST_F(Win32WindowTest, APortsIdentityIsItsOpenListItemsTooltipAsPlainText) {
+  ::ShowWindow(window_->Window(), SW_SHOW);
+  const HWND box = Control("ComboBox3");
+  ::SendMessageW(box, CB_SHOWDROPDOWN, TRUE, 0);  // the form lists the machine's ports
+  const std::string identity = "<b>Trusted</b> &Co[2J" + std::string(300, 'M');
+  window_->SetItems("ComboBox3", {"COM1", "COM2", "COM3"});
+  window_->SetItemHints("ComboBox3", {"", identity});
+  COMBOBOXINFO info{};
+  info.cbSize = sizeof info;
+  ASSERT_TRUE(::GetComboBoxInfo(box, &info));
+  const auto pointAt = [&](int item) {
+    RECT row{};
+    ::SendMessageW(info.hwndList, LB_GETITEMRECT, item, reinterpret_cast<LPARAM>(&row));
+    ::SendMessageW(info.hwndList, WM_MOUSEMOVE, 0,
+                   MAKELPARAM((row.left + row.right) / 2, (row.top + row.bottom) / 2));
+  };
+  EXPECT_TRUE(ShownTips().empty());
+  pointAt(1);
+  std::wstring expected = L"<b>Trusted</b> &Co␛[2J␇";
+  expected.append(300, L'M');
+  EXPECT_EQ(ShownTips(), std::vector<std::wstring>{expected});
+  pointAt(0);  // an item without a hint
+  EXPECT_TRUE(ShownTips().empty());
+  pointAt(1);
+  EXPECT_EQ(ShownTips().size(), 1U);
+  ::SendMessageW(box, CB_SHOWDROPDOWN, FALSE, 0);
+  EXPECT_TRUE(ShownTips().empty());
+  EXPECT_TRUE(shown_.empty());
 }
 
 TEST_F(Win32WindowTest, TimersStartOnceAndPostedCallsRunOnTheUiThread) {

@@ -103,7 +103,8 @@ inline void CheckRoundsWithRepliesInPieces(TComPort& port, TestUiLoop& ui, const
       bytesSent += piece;
       // A loaded machine may make a piece late; a lost one never comes.
       ASSERT_TRUE(ui.PumpUntil([&] { return bytesRead >= bytesSent; }, milliseconds(15000)))
-          << "round " << round << ": " << bytesRead << " of " << bytesSent << " bytes read";
+          << "round " << round << ": " << bytesRead << " of " << bytesSent << " bytes read"
+          << (ui.errors.empty() ? std::string() : "; first error: " + ui.errors.front());
     }
     ASSERT_EQ(lines.size(), static_cast<std::size_t>(round) + 1) << "round " << round;
     ASSERT_EQ(lines.back(), reply) << "round " << round;

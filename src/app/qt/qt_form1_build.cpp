@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <algorithm>
 
+#include "app/accessible_names.h"
 #include "app/form1_design.h"
 #include "app/qt/drop_down_box.h"
 #include "app/qt/message_boxes.h"
@@ -78,6 +79,13 @@ void TQtForm1::BuildControls() {
     QObject* control = BuildControl(design);
     control->setObjectName(Latin1(design.name));
     controls_.emplace(std::string(design.name), control);
+  }
+  // Each field is labelled by the label beside it: screen readers that name a selector by its
+  // label (not by its text) find it so.
+  for (const ControlDesign& design : Form1Design()) {
+    if (const std::string_view label = LabelOf(design.name); !label.empty()) {
+      Find<QLabel>(label)->setBuddy(Find<QWidget>(design.name));
+    }
   }
   DrawGroupFrames();
 }
@@ -184,6 +192,10 @@ QObject* TQtForm1::BuildControl(const ControlDesign& design) {
   }
   if (!design.tooltip.empty()) {
     widget->setToolTip(Latin1(design.tooltip));
+  }
+  // A label is read as its caption, whatever the form sets it to; the rest by the design.
+  if (design.kind != Kind::kLabel && design.kind != Kind::kSpinCaption) {
+    widget->setAccessibleName(Latin1(AccessibleName(design.name)));
   }
   if (design.font == FontRole::kSelector) {
     widget->setFont(SelectorFont());

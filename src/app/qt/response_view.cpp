@@ -1,13 +1,16 @@
 #include "app/qt/response_view.h"
 
+#include <QAccessible>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QTextLayout>
 #include <algorithm>
+#include <climits>
 
 #include "app/qt/display_text.h"
+#include "app/qt/response_view_accessible.h"
 #include "app/shown_line.h"
 
 namespace vidideza {
@@ -21,6 +24,7 @@ constexpr int kWheelRowsPerStep = 3;  // rows per notch of the wheel
 }  // namespace
 
 TResponseView::TResponseView(QWidget* parent) : QAbstractScrollArea(parent) {
+  InstallResponseViewAccessible();
   setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   setFocusPolicy(Qt::StrongFocus);
@@ -43,6 +47,19 @@ TResponseView::~TResponseView() = default;
 
 void TResponseView::AddLine(std::string_view line) {
   store_.Append(line);
+  const std::size_t last = store_.LineCount() - 1;
+  const long long at = textLength_;
+  textLength_ += (last > 0 ? 1 : 0) + ShownLength(last);
+  if (QAccessible::isActive()) {
+    // A screen reader following the window hears what came.
+    QString added = ShownLineText(last);
+    if (last > 0) {
+      added.prepend(QLatin1Char('\n'));
+    }
+    QAccessibleTextInsertEvent inserted(this, static_cast<int>(std::min<long long>(at, INT_MAX)),
+                                        added);
+    QAccessible::updateAccessibility(&inserted);
+  }
   // Lines below the end in sight change nothing on the screen until the technician goes there.
   if (following_ && !frame_.isActive()) {
     frame_.start();
@@ -51,6 +68,12 @@ void TResponseView::AddLine(std::string_view line) {
 
 void TResponseView::Clear() {
   store_.Clear();
+  ++clears_;
+  textLength_ = 0;
+  if (QAccessible::isActive()) {
+    QAccessibleEvent cleared(this, QAccessible::TextUpdated);
+    QAccessible::updateAccessibility(&cleared);
+  }
   ForgetLayouts();
   top_ = {};
   cursor_ = anchor_ = {};
@@ -88,11 +111,7 @@ QTextLayout& TResponseView::Layout(std::size_t line) const {
   if (layouts_.size() > static_cast<std::size_t>(4 * RowsInSight() + 256)) {
     ForgetLayouts();
   }
-  const ShownLine shown = ShownPartOf(store_.Line(line));
-  auto layout = std::make_unique<QTextLayout>(
-      DisplayLine(shown.head) +
-          QString::fromLatin1(shown.marker.data(), static_cast<qsizetype>(shown.marker.size())),
-      font());
+  auto layout = std::make_unique<QTextLayout>(ShownLineText(line), font());
   QTextOption option;
   option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
   layout->setTextOption(option);
@@ -111,6 +130,12 @@ QTextLayout& TResponseView::Layout(std::size_t line) const {
 
 int TResponseView::RowsOf(std::size_t line) const {
   return std::max(1, Layout(line).lineCount());
+}
+
+QString TResponseView::ShownLineText(std::size_t line) const {
+  const ShownLine shown = ShownPartOf(store_.Line(line));
+  return DisplayLine(shown.head) +
+         QString::fromLatin1(shown.marker.data(), static_cast<qsizetype>(shown.marker.size()));
 }
 
 int TResponseView::ShownLength(std::size_t line) const {

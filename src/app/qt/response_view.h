@@ -28,6 +28,10 @@ class TResponseView final : public QAbstractScrollArea {
   void AddLine(std::string_view line);
   void Clear();
   const TLineStore& Lines() const { return store_; }
+  // How often the window was cleared: its lines are others since.
+  std::size_t Clears() const { return clears_; }
+  // A line as the window shows it: a long line's head and the marker of its length.
+  QString ShownLineText(std::size_t line) const;
 
   // The selection as text: the lines' shown characters, a line feed between lines.
   QString SelectedText() const;
@@ -86,6 +90,8 @@ class TResponseView final : public QAbstractScrollArea {
   void KeepCursorInSight();
 
   TLineStore store_;
+  std::size_t clears_ = 0;
+  long long textLength_ = 0;  // characters of the text as assistive technology reads it
   Row top_;
   bool following_ = true;  // the last row is in sight: new lines keep it so
   Position cursor_;

@@ -413,6 +413,13 @@ void TWin32Form1::OnCommand(int id, int code, HWND control) {
     } else if (code == CBN_DROPDOWN && name == "ComboBox3") {
       RunHandler(&TForm1::ComboBox3DropDown);
     }
+    if (const auto hints = itemHints_.find(name); hints != itemHints_.end()) {
+      if (code == CBN_DROPDOWN) {
+        hints->second->Watch();
+      } else if (code == CBN_CLOSEUP) {
+        hints->second->Hide();
+      }
+    }
   } else if (name == "ComboBox4" && code == CBN_SELENDOK) {
     // Only a pick from the list is a card choice.
     const auto index = ::SendMessageW(control, CB_GETCURSEL, 0, 0);
@@ -478,7 +485,11 @@ void TWin32Form1::SetItems(std::string_view control, const std::vector<std::stri
 }
 
 void TWin32Form1::SetItemHints(std::string_view control, const std::vector<std::string>& hints) {
-  hints_[std::string(control)] = hints;
+  auto& itemHints = itemHints_[std::string(control)];
+  if (!itemHints) {
+    itemHints = std::make_unique<Win32ItemHints>(Control(control), window_, Scaled(400));
+  }
+  itemHints->SetHints(hints);
 }
 
 int TWin32Form1::ItemIndex(std::string_view control) const {

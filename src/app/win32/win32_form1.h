@@ -15,6 +15,7 @@
 #include "app/form1.h"
 #include "app/form1_design.h"
 #include "app/form_view.h"
+#include "app/win32/win32_item_hints.h"
 #include "app/win32/win32_response_view.h"
 
 namespace vidideza {
@@ -106,7 +107,7 @@ class TWin32Form1 final : public TFormView {
   std::map<std::string, UINT_PTR, std::less<>> timers_;
   std::set<UINT_PTR> runningTimers_;
   std::map<HWND, BrushOwner> colours_;
-  std::map<std::string, std::vector<std::string>, std::less<>> hints_;
+  std::map<std::string, std::unique_ptr<Win32ItemHints>, std::less<>> itemHints_;
   std::unique_ptr<Win32ResponseView> memo_;
   HWND checkedRadio_ = nullptr;
   int settingDepth_ = 0;  // the program is setting a control: no handler runs

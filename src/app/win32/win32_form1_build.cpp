@@ -6,7 +6,9 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <set>
 
+#include "app/accessible_names.h"
 #include "app/win32/latin1_text.h"
 #include "app/win32/win32_form1.h"
 
@@ -279,7 +281,8 @@ void TWin32Form1::AddTooltip(HWND control, std::string_view text) {
 }
 
 // Tab goes through the controls in the design's order: within each parent, its children in the
-// order of the smallest Tab place they hold.
+// order of the smallest Tab place they hold. A field's label comes right before the field, as
+// screen readers expect: they name a field by the label that precedes it.
 void TWin32Form1::SetTabOrder() {
   std::map<std::string_view, std::vector<const ControlDesign*>> children;
   for (const ControlDesign& design : Form1Design()) {
@@ -293,12 +296,27 @@ void TWin32Form1::SetTabOrder() {
       const int y = TabPlace(*b);
       return (x < 0 ? 1 << 30 : x) < (y < 0 ? 1 << 30 : y);
     });
+    std::set<std::string_view> labels;
+    for (const ControlDesign* design : list) {
+      if (const std::string_view label = LabelOf(design->name); !label.empty()) {
+        labels.insert(label);
+      }
+    }
     // A page control's pages follow it among its siblings.
     HWND after = DesignOf(parent).kind == ControlKind::kPageControl ? Control(parent) : HWND_TOP;
-    for (const ControlDesign* design : list) {
-      const HWND control = Control(design->name);
+    const auto place = [&](std::string_view name) {
+      const HWND control = Control(name);
       ::SetWindowPos(control, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
       after = control;
+    };
+    for (const ControlDesign* design : list) {
+      if (labels.count(design->name) > 0) {
+        continue;  // placed with its field
+      }
+      if (const std::string_view label = LabelOf(design->name); !label.empty()) {
+        place(label);
+      }
+      place(design->name);
     }
   }
   ::SetWindowSubclass(Control("Edit8"), &TWin32Form1::FieldProcedure, 2,
