@@ -45,5 +45,7 @@ endif()
 if(TARGET VIDideza)
   add_executable(win32_window_tests app/win32_window_view_test.cpp)
   target_include_directories(win32_window_tests PRIVATE .)
-  target_link_libraries(win32_window_tests PRIVATE vidideza_win32_window GTest::gtest_main)
+  # oleacc: the window read as a screen reader reads it (Microsoft Active Accessibility).
+  target_link_libraries(win32_window_tests PRIVATE vidideza_win32_window GTest::gtest_main oleacc
+    ole32 oleaut32)
 endif()
