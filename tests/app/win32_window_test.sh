@@ -5,8 +5,8 @@
 # Checks the title, "Send A" answered in the window and in Test.log, the setup questions
 # answered by Enter, Y, N, Escape and the close box, 1,000 Send and reply rounds, the settings
 # written at close and at Alt+F4 pressed as a key (also beside two busy processes), a burst of
-# 10,000 lines shown and logged whole with no box, and "I/O error 32." for a second copy in the
-# same folder.
+# 10,000 lines shown and logged whole with no box, an adapter unplugged and plugged back (one
+# box, then its replies again), and "I/O error 32." for a second copy in the same folder.
 # With QVXCTL_EXE set, qvxctl.exe then talks to the same unit on COM5, stamping its line.
 # Usage: win32_window_test.sh VIDIDEZA_EXE WINDOW_DRIVER_EXE QVX_UNIT_SIM WINEPREFIX [SHOT.png]
 # Exits 77 (skipped) where the namespaces cannot be made.
@@ -51,6 +51,7 @@ cleanup() {
   wait 2>/dev/null || true
   "$wine" reg delete 'HKLM\Software\Wine\Ports' /v COM5 /f >/dev/null 2>&1 || true
   "$wine" reg delete 'HKLM\Software\Wine\Ports' /v COM8 /f >/dev/null 2>&1 || true
+  "$wine" reg delete 'HKLM\Software\Wine\Ports' /v COM9 /f >/dev/null 2>&1 || true
   "$wineserver" -k 2>/dev/null || true
   rm -rf "$work"
 }
@@ -76,6 +77,9 @@ pids+=(-"$burst_line")
 for _ in $(seq 50); do [ -L "$work/burst.tty" ] && break; sleep 0.1; done
 "$wine" reg add 'HKLM\Software\Wine\Ports' /v COM8 /d "$(readlink -f "$work/burst.tty")" /f >/dev/null
 "$wine" reg add 'HKLM\Software\Wine\Ports' /v COM5 /d "$(readlink "$work/qvx-rs.tty")" /f >/dev/null
+# COM9: an adapter that is unplugged and plugged back, the name of its device kept (a link the
+# simulated unit makes afresh when it starts again).
+"$wine" reg add 'HKLM\Software\Wine\Ports' /v COM9 /d "$work/usb.tty" /f >/dev/null
 "$wineserver" -k 2>/dev/null || true
 "$wineserver" -w
 
@@ -254,6 +258,47 @@ for _ in $(seq 100); do kill -0 "$first" 2>/dev/null || break; sleep 0.1; done
 # COM8 goes again: what follows runs as on a machine with COM5 alone.
 kill -- -"$burst_line" 2>/dev/null || true
 "$wine" reg delete 'HKLM\Software\Wine\Ports' /v COM8 /f >/dev/null 2>&1 || true
+
+# Unplugged and plugged back: exactly one box, then the port is back by itself and a reply
+# reaches the window and the log.
+plug_in() {  # plug_in LOG: the unit on COM9, logging what it receives to LOG
+  "$sim" --link "$work/usb.tty" --log "$1" >/dev/null &
+  usb_unit=$!
+  pids+=($usb_unit)
+  for _ in $(seq 50); do [ -L "$work/usb.tty" ] && [ -e "$1" ] && break; sleep 0.1; done
+}
+usb=$work/usb
+plug_in "$work/usb-unit.log"
+start_in "$usb" COM9
+for _ in $(seq 300); do [ -n "$(xdotool search --onlyvisible --name "^${title}\$")" ] && break; sleep 0.1; done
+"$wine" "$driver" click "$title" "Send A" || fail "no Send A on COM9"
+for _ in $(seq 50); do grep -q 'RCV: A000A,ON,OK' "$usb/Test.log" 2>/dev/null && break; sleep 0.1; done
+grep -q 'RCV: A000A,ON,OK' "$usb/Test.log" || fail "no answer on COM9 before the unplug"
+kill "$usb_unit"
+wait "$usb_unit" 2>/dev/null || true
+boxes=""
+for _ in $(seq 50); do
+  boxes=$("$wine" "$driver" | tr -d '\r' | grep '^Vidideza |' || true)
+  [ -n "$boxes" ] && break
+  sleep 0.2
+done
+[ "$(grep -c . <<<"$boxes")" -eq 1 ] || fail "the unplug showed: ${boxes:-no box}"
+echo "unplugged: $boxes"
+"$wine" "$driver" close Vidideza || fail "no box to close after the unplug"
+plug_in "$work/usb-unit-2.log"
+sleep 2
+boxes=$("$wine" "$driver" | tr -d '\r' | grep '^Vidideza |' || true)
+[ -z "$boxes" ] || fail "the replug showed: $boxes"
+"$wine" "$driver" click "$title" "Send A" || fail "no Send A after the replug"
+for _ in $(seq 50); do
+  [ "$(grep -c 'RCV: A000A,ON,OK' "$usb/Test.log")" -ge 2 ] && break
+  sleep 0.1
+done
+[ "$(grep -c 'RCV: A000A,ON,OK' "$usb/Test.log")" -eq 2 ] ||
+  fail "no answer after the replug: $(tr -d '\r' <"$usb/Test.log" | tr '\n' '|')"
+grep -q 'received: A000A,ON' "$work/usb-unit-2.log" || fail "the unit plugged back received nothing"
+"$wine" "$driver" close "$title" || fail "no window to close after the replug"
+for _ in $(seq 100); do kill -0 "$first" 2>/dev/null || break; sleep 0.1; done
 
 # Two copies in the same folder: the second finds the log held by the first.
 (cd "$folder" && exec "$wine" VIDideza.exe) &
