@@ -9,6 +9,10 @@
 //                                        of that title (posted: its handler may ask a question)
 //   win32_window_driver text TITLE CLASS  prints the text of the first control of that window
 //                                        class in the window of that title, as it reads it
+//   win32_window_driver set-text TITLE OLD NEW  gives the control whose text is OLD the text
+//                                        NEW, as typed (its change notification follows)
+//   win32_window_driver fields TITLE     prints the text of each edit of that window, a line each
+//   win32_window_driver next-tab TITLE   shows the next page, as the Right key on the tabs does
 //   win32_window_driver foreground TITLE  succeeds when the window of that title is the one
 //                                        that takes the keys, as Wine or Windows sees it
 //   win32_window_driver rounds TITLE CAPTION COUNT  clicks the button of that caption COUNT
@@ -88,6 +92,25 @@ BOOL CALLBACK FindButton(HWND child, LPARAM search) {
   return TRUE;
 }
 
+// A control by the text it holds, asked of it (an edit's text is not its window caption).
+BOOL CALLBACK FindHeldText(HWND child, LPARAM search) {
+  auto* wanted = reinterpret_cast<ButtonSearch*>(search);
+  if (WholeText(child) == wanted->caption) {
+    wanted->found = child;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+BOOL CALLBACK PrintEdit(HWND child, LPARAM /*unused*/) {
+  wchar_t name[64] = {};
+  ::GetClassNameW(child, name, 64);
+  if (std::wstring(name) == L"Edit") {
+    std::printf("%s\n", WholeText(child).c_str());
+  }
+  return TRUE;
+}
+
 BOOL CALLBACK AddWindow(HWND window, LPARAM windows) {
   if (::IsWindowVisible(window)) {
     reinterpret_cast<std::vector<HWND>*>(windows)->push_back(window);
@@ -157,6 +180,44 @@ int main(int argc, char* argv[]) {
         if (search.found != nullptr) {
           const std::string text = WholeText(search.found);
           std::fwrite(text.data(), 1, text.size(), stdout);
+          return 0;
+        }
+      }
+    }
+    return 1;
+  }
+  if (argc == 5 && std::strcmp(argv[1], "set-text") == 0) {
+    for (HWND window : windows) {
+      if (Text(window) == argv[2]) {
+        ButtonSearch search{argv[3]};  // any control, found by its text
+        ::EnumChildWindows(window, &FindHeldText, reinterpret_cast<LPARAM>(&search));
+        if (search.found != nullptr) {
+          const std::string text = argv[4];
+          const std::wstring wide(text.begin(), text.end());
+          ::SendMessageW(search.found, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+          return 0;
+        }
+      }
+    }
+    return 1;
+  }
+  if (argc == 3 && std::strcmp(argv[1], "fields") == 0) {
+    for (HWND window : windows) {
+      if (Text(window) == argv[2]) {
+        ::EnumChildWindows(window, &PrintEdit, 0);
+        return 0;
+      }
+    }
+    return 1;
+  }
+  if (argc == 3 && std::strcmp(argv[1], "next-tab") == 0) {
+    for (HWND window : windows) {
+      if (Text(window) == argv[2]) {
+        ClassSearch search{L"SysTabControl32"};
+        ::EnumChildWindows(window, &FindClass, reinterpret_cast<LPARAM>(&search));
+        if (search.found != nullptr) {
+          ::SendMessageW(search.found, WM_KEYDOWN, VK_RIGHT, 0);
+          ::SendMessageW(search.found, WM_KEYUP, VK_RIGHT, 0);
           return 0;
         }
       }
