@@ -60,20 +60,22 @@ expect "nothing sent to nobody" "" "$(cat nobody.out)"
 
 # A batch of five; unit 3 has hung and answers nothing.
 kill -STOP "$(cat "$units/unit3.pid")"
+# A unit's row is the line of the table it stands on; "#" starts a comment line.
 {
+  echo "# floor 1"
   echo "mac,ip,gateway"
   for k in 1 2 3 4 5; do echo "$(mac $k),$(ip $k),"; done
 } >units.csv
 "$qvxctl" batch units.csv --report report.csv --adapter br0 --gateway 198.51.100.254 >out 2>err
 expect "batch status" 2 $?
-expect "batch summary" "5 units: 4 set, 1 failed (row 3: Timeout error)" "$(cat out)"
+expect "batch summary" "5 units: 4 set, 1 failed (row 5: Timeout error)" "$(cat out)"
 sed -E 's/,[0-9]+\.[0-9],/,S,/' report.csv >report.masked
 expect "batch report" "$(printf '%s\r\n' "row,mac,ip,outcome,seconds,message" \
-  "1,$(mac 1),$(ip 1),set,S,Succesfully set" \
-  "2,$(mac 2),$(ip 2),set,S,Succesfully set" \
-  "3,$(mac 3),$(ip 3),timeout,S,Timeout error" \
-  "4,$(mac 4),$(ip 4),set,S,Succesfully set" \
-  "5,$(mac 5),$(ip 5),set,S,Succesfully set" | od -c)" "$(od -c report.masked)"
+  "3,$(mac 1),$(ip 1),set,S,Succesfully set" \
+  "4,$(mac 2),$(ip 2),set,S,Succesfully set" \
+  "5,$(mac 3),$(ip 3),timeout,S,Timeout error" \
+  "6,$(mac 4),$(ip 4),set,S,Succesfully set" \
+  "7,$(mac 5),$(ip 5),set,S,Succesfully set" | od -c)" "$(od -c report.masked)"
 seconds=$(sed -n 4p report.csv | cut -d, -f5)
 awk -v s="$seconds" 'BEGIN { exit !(s >= 10.5 && s <= 12.5) }' || fail "the silent unit took $seconds s"
 unitLog() { if [ "$1" -eq 1 ]; then echo "$units/unit.log"; else echo "$units/unit$1.log"; fi; }
@@ -81,18 +83,18 @@ for k in 1 4 5; do
   grep -q "set: ip $(ip $k), host bits 8, gateway 198.51.100.254, server 198.51.100.1:10100" \
     "$(unitLog $k)" || fail "unit $k was not set: $(cat "$(unitLog $k)")"
 done
-grep -q "row 3 ($(mac 3)): Timeout error" err || fail "the batch did not tell row 3's timeout: $(cat err)"
+grep -q "row 5 ($(mac 3)): Timeout error" err || fail "the batch did not tell row 5's timeout: $(cat err)"
 
-# The same results as JSON, for two units that answer.
+# The same results as JSON, for two units that answer, the table read from standard input.
 kill -CONT "$(cat "$units/unit3.pid")"
-head -n 3 units.csv >two.csv
-"$qvxctl" batch two.csv --json --adapter br0 --gateway 198.51.100.254 >out 2>/dev/null
+head -n 4 units.csv | "$qvxctl" batch - --json --adapter br0 --gateway 198.51.100.254 >out 2>/dev/null
 expect "json batch status" 0 $?
 python3 - out <<'PY' || fail "batch JSON: $(cat out)"
 import json, sys
 result = json.load(open(sys.argv[1]))
 assert result["set"] == 2 and result["failed"] == 0, result
 assert [u["outcome"] for u in result["units"]] == ["set", "set"], result
+assert [u["row"] for u in result["units"]] == [3, 4], result
 assert result["units"][1]["ip"] == "198.51.100.11", result
 PY
 echo "qvxctl_net_test: all checks passed"

@@ -1,8 +1,11 @@
 // net-setup and batch: the QVX-NET page's "Set NET interface", for one unit or a table of them.
+#include <cerrno>
 #include <chrono>
 #include <fstream>
+#include <iostream>
 #include <ostream>
 #include <sstream>
+#include <system_error>
 
 #include "app/error_box_text.h"
 #include "commands.h"
@@ -85,12 +88,29 @@ UnitOutcome SetUpUnit(const vidideza::NetFieldTexts& texts, bool verify, const s
   return outcome;
 }
 
-std::string ReadWholeFile(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
+// The unit table, from the file or, for "-", from standard input; a file that cannot be read
+// is named with the system's reason.
+std::string ReadUnitTableText(const std::string& path) {
   std::ostringstream text;
+  if (path == "-") {
+    text << std::cin.rdbuf();
+    if (std::cin.bad()) {
+      throw FileFailure("qvxctl batch: cannot read the unit table from standard input");
+    }
+    return text.str();
+  }
+  errno = 0;
+  std::ifstream file(path, std::ios::binary);
+  const int opened = errno;
+  if (!file.is_open()) {
+    throw FileFailure("qvxctl batch: cannot read " + path + ": " +
+                      std::generic_category().message(opened != 0 ? opened : EIO));
+  }
+  errno = 0;
   text << file.rdbuf();
-  if (!file.is_open() || file.bad()) {
-    throw FileFailure("qvxctl batch: cannot read " + path);
+  if (file.bad() || (text.fail() && errno != 0)) {
+    throw FileFailure("qvxctl batch: cannot read " + path + ": " +
+                      std::generic_category().message(errno != 0 ? errno : EIO));
   }
   return text.str();
 }
@@ -113,6 +133,15 @@ void WriteReport(const std::string& path, const std::vector<UnitOutcome>& units)
 int RunNetSetup(const Arguments& arguments, Console& console) {
   RefuseOperands(arguments);
   const FieldDefaults defaults = DefaultsOf(arguments);
+  // What nothing can fill is asked for by its option, not by the page's notice on a blank field.
+  for (const char* option : {"--mac", "--ip"}) {
+    if (!arguments.Has(option)) {
+      throw UsageError(std::string("qvxctl net-setup: ") + option + " is needed");
+    }
+  }
+  if (defaults.mask.empty()) {
+    throw UsageError("qvxctl net-setup: --mask is needed (or --adapter, whose mask it takes)");
+  }
   const vidideza::NetFieldTexts texts{arguments.Value("--mac").value_or(""),
                                       defaults.serverIp,
                                       arguments.Value("--ip").value_or(""),
@@ -131,7 +160,7 @@ int RunBatch(const Arguments& arguments, Console& console) {
     throw UsageError("qvxctl batch: give one unit table (UNITS.csv)");
   }
   const auto units =
-      ReadUnitTable(ReadWholeFile(arguments.operands.front()), DefaultsOf(arguments));
+      ReadUnitTable(ReadUnitTableText(arguments.operands.front()), DefaultsOf(arguments));
   const std::string reportPath = arguments.Value("--report").value_or("");
   std::vector<UnitOutcome> outcomes;
   WriteReport(reportPath, outcomes);  // an unwritable report is told before any unit is set

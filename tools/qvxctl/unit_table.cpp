@@ -12,7 +12,12 @@ namespace qvxctl {
 
 namespace {
 
+// The separator, as the first line that is no comment shows it.
 char SeparatorOf(std::string_view text) {
+  while (!text.empty() && text.front() == '#') {
+    const std::size_t end = text.find('\n');
+    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+  }
   const std::string_view firstLine = text.substr(0, text.find('\n'));
   return firstLine.find(';') != std::string_view::npos &&
                  firstLine.find(',') == std::string_view::npos
@@ -64,22 +69,35 @@ ColumnPlaces PlacesOf(const std::vector<std::string>& header) {
 
 }  // namespace
 
-std::vector<std::vector<std::string>> ReadCsv(std::string_view text) {
+std::vector<CsvRow> ReadCsv(std::string_view text) {
   if (text.substr(0, 3) == "\xEF\xBB\xBF") {
     text.remove_prefix(3);
   }
   const char separator = SeparatorOf(text);
-  std::vector<std::vector<std::string>> rows;
+  std::vector<CsvRow> rows;
   std::vector<std::string> cells(1);
   bool quoted = false;
+  int line = 1;
+  int rowLine = 1;
+  bool lineStart = true;
   const auto endRow = [&] {
     if (!IsBlank(cells)) {
-      rows.push_back(std::move(cells));
+      rows.push_back({rowLine, std::move(cells)});
     }
     cells.assign(1, std::string());
   };
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char c = text[i];
+    if (lineStart && c == '#') {  // a comment: up to the line's end, which ends the empty row
+      while (i + 1 < text.size() && text[i + 1] != '\n') {
+        ++i;
+      }
+      continue;
+    }
+    lineStart = false;
+    if (c == '\n') {
+      ++line;
+    }
     if (quoted) {
       if (c != '"') {
         cells.back() += c;
@@ -95,6 +113,8 @@ std::vector<std::vector<std::string>> ReadCsv(std::string_view text) {
       cells.emplace_back();
     } else if (c == '\n') {
       endRow();
+      rowLine = line;
+      lineStart = true;
     } else if (c != '\r') {
       cells.back() += c;
     }
@@ -111,7 +131,7 @@ std::vector<UnitRow> ReadUnitTable(std::string_view csvText, const FieldDefaults
   if (rows.empty()) {
     throw UsageError("unit table: empty (a header row and one row per unit are needed)");
   }
-  const ColumnPlaces places = PlacesOf(rows.front());
+  const ColumnPlaces places = PlacesOf(rows.front().cells);
   const auto field = [&](const std::vector<std::string>& cells, Column column,
                          const std::string& fallback) {
     const auto place = places[column];
@@ -121,10 +141,10 @@ std::vector<UnitRow> ReadUnitTable(std::string_view csvText, const FieldDefaults
   };
   std::vector<UnitRow> units;
   for (std::size_t i = 1; i < rows.size(); ++i) {
-    const auto& cells = rows[i];
-    const int row = static_cast<int>(i);
-    if (cells.size() > rows.front().size()) {
-      throw UsageError("unit table: row " + std::to_string(row) +
+    const auto& cells = rows[i].cells;
+    const int row = rows[i].line;
+    if (cells.size() > rows.front().cells.size()) {
+      throw UsageError("unit table: line " + std::to_string(row) +
                        " has more fields than the header names");
     }
     UnitRow unit;

@@ -14,6 +14,7 @@ class TResponseViewAccessible final : public QAccessibleWidget, public QAccessib
  public:
   explicit TResponseViewAccessible(TResponseView* view);
 
+  using QAccessibleWidget::text;  // the name and the rest, beside the text interface's text
   void* interface_cast(QAccessible::InterfaceType type) override;
   QAccessible::State state() const override;
 

@@ -148,9 +148,18 @@ TEST(CommandLineTest, UsageAndFieldErrorsExitOneBeforeAnythingOpens) {
        "qvxctl setup-unit: --last-port is needed\n"},
       {{"setup-port", "--serial", "COM1", "--port-addr", "1", "--code", "G", "--yes"},
        "--code: \"G\" is not a code: choose A to F\n"},
-      {{"net-setup", "--mac", "00-20-4A-E0-2C-BG", "--ip", "127.0.0.1"}, "Wrong MAC address\n"},
-      {{"net-setup", "--mac", "00-20-4A-E0-2C-BE", "--ip", "127.0.0.1"}, "Wrong Server IP\n"},
-      {{"net-setup", "--mac", "00-20-4A-E0-2C-BE", "--ip", "127.0.0", "--server-ip", "127.0.0.1"},
+      {{"net-setup", "--ip", "127.0.0.1", "--mask", "255.0.0.0"},
+       "qvxctl net-setup: --mac is needed\n"},
+      {{"net-setup", "--mac", "00-20-4A-E0-2C-BE", "--mask", "255.0.0.0"},
+       "qvxctl net-setup: --ip is needed\n"},
+      {{"net-setup", "--mac", "00-20-4A-E0-2C-BE", "--ip", "127.0.0.1"},
+       "qvxctl net-setup: --mask is needed (or --adapter, whose mask it takes)\n"},
+      {{"net-setup", "--mac", "00-20-4A-E0-2C-BG", "--ip", "127.0.0.1", "--mask", "255.0.0.0"},
+       "Wrong MAC address\n"},
+      {{"net-setup", "--mac", "00-20-4A-E0-2C-BE", "--ip", "127.0.0.1", "--mask", "255.0.0.0"},
+       "Wrong Server IP\n"},
+      {{"net-setup", "--mac", "00-20-4A-E0-2C-BE", "--ip", "127.0.0", "--server-ip", "127.0.0.1",
+        "--mask", "255.0.0.0"},
        "Wrong IP address\n"},
       {{"net-setup", "--mac", "00-20-4A-E0-2C-BE", "--server-ip", "127.0.0.1", "--ip", "127.0.0.1",
         "--mask", "255.0.255.0", "--gateway", "127.0.0.1"},
@@ -184,7 +193,11 @@ TEST(CommandLineTest, LinkAndFileErrorsExitThreeWithTheirText) {
   EXPECT_EQ(unit.Got(), "");  // the log is opened before anything is sent
   run = RunWith({"batch", "missing.csv"});
   EXPECT_EQ(run.status, 3);
-  EXPECT_EQ(run.err, "qvxctl batch: cannot read missing.csv\n");
+  EXPECT_EQ(run.err, "qvxctl batch: cannot read missing.csv: No such file or directory\n");
+  std::filesystem::create_directory("folder.csv");
+  run = RunWith({"batch", "folder.csv"});
+  EXPECT_EQ(run.status, 3);
+  EXPECT_EQ(run.err, "qvxctl batch: cannot read folder.csv: Is a directory\n");
 }
 
 TEST(CommandLineTest, PortsListsWhatTheSelectorLists) {
