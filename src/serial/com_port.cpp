@@ -1,6 +1,7 @@
 #include "serial/com_port.h"
 
 #include <system_error>
+#include <thread>
 #include <utility>
 
 #include "serial/com_thread.h"
@@ -362,6 +363,27 @@ std::int32_t TCustomComPort::InputCount() {
   } catch (const EComError& error) {
     Raise(error);
   }
+}
+
+bool TCustomComPort::DrainOutput(std::chrono::milliseconds limit) {
+  uiThread_.OnUiThread("TCustomComPort::DrainOutput");
+  CheckOpen();
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  const auto drained = [this] {
+    try {
+      return !device_->WriteInProgress() && device_->OutputCount() == 0;
+    } catch (const EComError& error) {
+      Raise(error);
+    }
+  };
+  while (!drained()) {
+    if (std::chrono::steady_clock::now() >= deadline) {
+      return false;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  FinishWrite();  // collects the write's outcome: a failed one raises its error
+  return true;
 }
 
 std::uint32_t TCustomComPort::ModemStatus() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -129,6 +130,10 @@ class TCustomComPort {
   void WriteText(const std::string& text);
   void PurgeInput();
   void PurgeOutput();
+  // Waits until every byte written has left: the writes in progress done and the device's
+  // output queue empty, but no longer than `limit`. False when the limit came first; raises a
+  // write's error. (Closing purges the output: a caller that ends right after writing drains.)
+  bool DrainOutput(std::chrono::milliseconds limit);
 
   // Attaching or detaching OnRxChar rebuilds the event mask of an open port.
   void SetOnRxChar(PortEvent handler);

@@ -270,6 +270,12 @@ class PosixSerialDevice final : public SerialDevice {
     return count;
   }
 
+  std::int32_t OutputCount() override {
+    int count = 0;
+    CheckCall(::ioctl(fd_.get(), TIOCOUTQ, &count));
+    return count;
+  }
+
   std::uint32_t ModemStatus() override {
     int lines = 0;
     if (::ioctl(fd_.get(), TIOCMGET, &lines) == -1) {

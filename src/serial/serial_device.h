@@ -29,6 +29,8 @@ class SerialDevice {
   virtual void PurgeInput() = 0;
   virtual void PurgeOutput() = 0;
   virtual std::int32_t InputCount() = 0;
+  // Bytes written that the device has not sent on the line yet.
+  virtual std::int32_t OutputCount() = 0;
   virtual std::uint32_t ModemStatus() = 0;
 
   virtual void StartRead(char* buffer, std::size_t count) = 0;

@@ -183,6 +183,13 @@ class Win32SerialDevice final : public SerialDevice {
     return static_cast<std::int32_t>(status.cbInQue);
   }
 
+  std::int32_t OutputCount() override {
+    DWORD errors = 0;
+    COMSTAT status{};
+    Check(::ClearCommError(device_.get(), &errors, &status));
+    return static_cast<std::int32_t>(status.cbOutQue);
+  }
+
   std::uint32_t ModemStatus() override {
     DWORD status = 0;
     Check(::GetCommModemStatus(device_.get(), &status));

@@ -63,6 +63,8 @@ int SendLines(const Arguments& arguments, Console& console, const LinkTarget& ta
     link.Send(line + '\n');
     loop.RunFor(std::chrono::milliseconds(0));  // the replies so far, in the order they came
   }
+  // Every line shown as sent is on the line before the port closes, however short the wait.
+  link.Drain();
   loop.RunFor(std::chrono::duration_cast<EventLoop::Clock::duration>(
       std::chrono::duration<double>(waitSeconds)));
   if (json) {

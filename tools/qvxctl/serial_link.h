@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -22,6 +23,9 @@ class SerialLink {
   SerialLink& operator=(const SerialLink&) = delete;
 
   void Send(const std::string& bytes);
+  // Returns once every byte sent has left the port, which closing would otherwise discard;
+  // raises the port's "Timeout" when they do not leave in the time they need on the line.
+  void Drain();
 
  private:
   void OnRxChar();
@@ -29,6 +33,7 @@ class SerialLink {
   vidideza::TComPort port_;
   vidideza::SerialReplyBuffer replies_;
   LineSink onLine_;
+  std::size_t bytesSent_ = 0;
 };
 
 }  // namespace qvxctl

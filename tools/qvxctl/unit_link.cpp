@@ -41,6 +41,12 @@ UnitLink::UnitLink(EventLoop& loop, const LinkTarget& target, LineSink onLine, S
   }
 }
 
+void UnitLink::Drain() {
+  if (serial_) {
+    serial_->Drain();
+  }
+}
+
 void UnitLink::Send(const std::string& bytes) {
   if (serial_) {
     serial_->Send(bytes);

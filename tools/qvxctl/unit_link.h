@@ -36,6 +36,8 @@ class UnitLink {
 
   // Bytes as they go out: a command line with its line feed.
   void Send(const std::string& bytes);
+  // Returns once every byte sent has left this computer (a datagram has, once sent).
+  void Drain();
 
  private:
   std::unique_ptr<SerialLink> serial_;
