@@ -41,6 +41,8 @@ fail() { echo "FAIL: $*"; exit 1; }
 DISPLAY=$("$here/../../scripts/start-xvfb" "$work") || fail "no virtual display"
 pids+=("$(cat "$work/xvfb.pid")")
 export DISPLAY
+for _ in $(seq 50); do xprop -root >/dev/null 2>&1 && break; sleep 0.1; done
+xprop -root >/dev/null 2>&1 || fail "the virtual display $DISPLAY does not answer: $(cat "$work/xvfb.log")"
 unset QT_QPA_PLATFORM
 # The toolkit speaks to assistive technology only where the desktop asks it to.
 export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_ACCESSIBILITY=1
@@ -51,15 +53,21 @@ pids+=($!)
 for _ in $(seq 50); do [ -L "$work/qvx-rs.tty" ] && break; sleep 0.1; done
 printf '[Serial]\r\nCOMPort=%s\r\n[Network]\r\nCardNr=0\r\n' "$work/qvx-rs.tty" >VIDideza.ini
 
-"$program" &
-pids+=($!)
+"$program" 2>"$work/program.err" &
+program_pid=$!
+pids+=($program_pid)
 window=""
 for _ in $(seq 100); do
   window=$(xdotool search --onlyvisible --name "QVX service tool" 2>/dev/null | head -n 1)
   [ -n "$window" ] && break
   sleep 0.1
 done
-[ -n "$window" ] || fail "no window on the display"
+if [ -z "$window" ]; then
+  alive=no
+  kill -0 "$(cat "$work/xvfb.pid")" 2>/dev/null && alive=yes
+  fail "no window on the display $DISPLAY (Xvfb running: $alive; its log: $(cat "$work/xvfb.log"))" \
+    "the program said: $(head -c 2000 "$work/program.err")"
+fi
 sleep 0.5
 xdotool windowfocus --sync "$window" key Tab space
 for _ in $(seq 50); do grep -q 'RCV: ' Test.log 2>/dev/null && break; sleep 0.1; done

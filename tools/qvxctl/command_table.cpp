@@ -110,9 +110,11 @@ constexpr std::string_view kBatchHelp =
 
 Sets up one QVX-NET unit after another, as qvxctl net-setup does. UNITS.csv holds a header row
 naming its columns (mac, ip, mask, gateway, server-ip, server-port; mac and ip are needed), then
-one row per unit; an empty field takes the option's value or the adapter's. A unit that fails
-does not stop the batch.
-  --report FILE   one row per unit: row, mac, ip, outcome, seconds, message
+one row per unit; an empty field takes the option's value or the adapter's; lines starting with
+"#" are comments; "-" reads the table from standard input. A unit that fails does not stop the
+batch. A unit's row is the line of the table it stands on.
+  --report FILE   one row per unit: row, mac, ip, outcome, seconds, message; each row goes to
+                  FILE.partial as its unit ends, which becomes FILE when the batch ends
   --json          prints the results as JSON instead of the summary line
 Exit status: 0 when every unit was set, else that of the gravest failure.
 )";

@@ -11,6 +11,7 @@
 #include "commands.h"
 #include "net/ip_info.h"
 #include "net_link.h"
+#include "report_file.h"
 #include "status_line.h"
 #include "unit_outcome.h"
 #include "unit_table.h"
@@ -115,19 +116,6 @@ std::string ReadUnitTableText(const std::string& path) {
   return text.str();
 }
 
-// The report, rewritten whole after each unit so a batch cut short leaves what was done.
-void WriteReport(const std::string& path, const std::vector<UnitOutcome>& units) {
-  if (path.empty()) {
-    return;
-  }
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  file << ReportCsv(units);
-  file.flush();
-  if (!file) {
-    throw FileFailure("qvxctl batch: cannot write the report " + path);
-  }
-}
-
 }  // namespace
 
 int RunNetSetup(const Arguments& arguments, Console& console) {
@@ -161,16 +149,16 @@ int RunBatch(const Arguments& arguments, Console& console) {
   }
   const auto units =
       ReadUnitTable(ReadUnitTableText(arguments.operands.front()), DefaultsOf(arguments));
-  const std::string reportPath = arguments.Value("--report").value_or("");
+  ReportFile report(arguments.Value("--report").value_or(""));
   std::vector<UnitOutcome> outcomes;
-  WriteReport(reportPath, outcomes);  // an unwritable report is told before any unit is set
   for (const UnitRow& unit : units) {
     const std::string prefix = "row " + std::to_string(unit.row) + " (" + unit.texts.mac + "): ";
     UnitOutcome outcome = SetUpUnit(unit.texts, arguments.Has("--verify"), prefix, console);
     outcome.row = unit.row;
+    report.Add(outcome);
     outcomes.push_back(std::move(outcome));
-    WriteReport(reportPath, outcomes);
   }
+  report.Finish();
   console.out << (arguments.Has("--json") ? ReportJson(outcomes) : ReportSummary(outcomes)) << '\n';
   return BatchExitStatus(outcomes);
 }

@@ -37,12 +37,19 @@ const char* OutcomeWord(Outcome outcome) {
   return "";
 }
 
+std::string ReportCsvHeader() {
+  return "row,mac,ip,outcome,seconds,message\r\n";
+}
+
+std::string ReportCsvRow(const UnitOutcome& u) {
+  return std::to_string(u.row) + ',' + CsvField(u.mac) + ',' + CsvField(u.ip) + ',' +
+         OutcomeWord(u.outcome) + ',' + OneDecimal(u.seconds) + ',' + CsvField(u.message) + "\r\n";
+}
+
 std::string ReportCsv(const std::vector<UnitOutcome>& units) {
-  std::string csv = "row,mac,ip,outcome,seconds,message\r\n";
+  std::string csv = ReportCsvHeader();
   for (const UnitOutcome& u : units) {
-    csv += std::to_string(u.row) + ',' + CsvField(u.mac) + ',' + CsvField(u.ip) + ',' +
-           OutcomeWord(u.outcome) + ',' + OneDecimal(u.seconds) + ',' + CsvField(u.message) +
-           "\r\n";
+    csv += ReportCsvRow(u);
   }
   return csv;
 }

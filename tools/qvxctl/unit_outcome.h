@@ -25,6 +25,9 @@ struct UnitOutcome {
 // The batch report: a header row, then one row per unit (row, mac, ip, outcome, seconds with one
 // decimal, message), CR LF as spreadsheets write it.
 std::string ReportCsv(const std::vector<UnitOutcome>& units);
+// Its header row and one unit's row, each with its CR LF.
+std::string ReportCsvHeader();
+std::string ReportCsvRow(const UnitOutcome& unit);
 
 // The same as one JSON object: {"units": [...], "set": N, "failed": N}.
 std::string ReportJson(const std::vector<UnitOutcome>& units);
