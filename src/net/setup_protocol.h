@@ -53,6 +53,8 @@ class NetSetupProtocol {
   int CommandPort() const { return CommandPort_; }
   bool SetupInProgress() const { return SetupInProgress_; }
   bool SetupWritten() const { return SetupWritten_; }
+  // This run's setup record went to the unit: from then on the unit may be written, in part.
+  bool RecordSent() const { return RecordSent_; }
   std::int32_t PollTicks() const { return PollTicks_; }
   const std::string& ConfirmedUnitIp() const { return ConfirmedUnitIp_; }
   const std::string& Status() const { return status_; }

@@ -73,7 +73,7 @@ sed -E 's/,[0-9]+\.[0-9],/,S,/' report.csv >report.masked
 expect "batch report" "$(printf '%s\r\n' "row,mac,ip,outcome,seconds,message" \
   "3,$(mac 1),$(ip 1),set,S,Succesfully set" \
   "4,$(mac 2),$(ip 2),set,S,Succesfully set" \
-  "5,$(mac 3),$(ip 3),timeout,S,Timeout error" \
+  "5,$(mac 3),$(ip 3),not found,S,Timeout error" \
   "6,$(mac 4),$(ip 4),set,S,Succesfully set" \
   "7,$(mac 5),$(ip 5),set,S,Succesfully set" | od -c)" "$(od -c report.masked)"
 seconds=$(sed -n 4p report.csv | cut -d, -f5)
@@ -84,6 +84,27 @@ for k in 1 4 5; do
     "$(unitLog $k)" || fail "unit $k was not set: $(cat "$(unitLog $k)")"
 done
 grep -q "row 5 ($(mac 3)): Timeout error" err || fail "the batch did not tell row 5's timeout: $(cat err)"
+
+# A unit that takes its record, its blocks and the finish packet, then falls silent: written,
+# not confirmed (status 4), told apart from a unit never found, for it needs a visit.
+sets=$(grep -c '^set: ' "$(unitLog 4)")
+(
+  for _ in $(seq 1000); do
+    if [ "$(grep -c '^set: ' "$(unitLog 4)")" -gt "$sets" ]; then
+      kill -STOP "$(cat "$units/unit4.pid")"
+      break
+    fi
+    sleep 0.01
+  done
+) &
+silencer=$!
+"$qvxctl" net-setup --mac "$(mac 4)" --ip "$(ip 4)" --gateway 198.51.100.254 --adapter br0 \
+  >out 2>err
+expect "unconfirmed unit status" 4 $?
+wait "$silencer"
+kill -CONT "$(cat "$units/unit4.pid")"
+grep -q "Timeout error: the unit took its setup record but did not confirm; check it" err ||
+  fail "the unconfirmed unit was not told apart: $(cat err)"
 
 # The same results as JSON, for two units that answer, the table read from standard input.
 kill -CONT "$(cat "$units/unit3.pid")"

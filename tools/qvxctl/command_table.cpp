@@ -116,7 +116,8 @@ batch. A unit's row is the line of the table it stands on.
   --report FILE   one row per unit: row, mac, ip, outcome, seconds, message; each row goes to
                   FILE.partial as its unit ends, which becomes FILE when the batch ends
   --json          prints the results as JSON instead of the summary line
-Exit status: 0 when every unit was set, else that of the gravest failure.
+Exit status: 0 when every unit was set, else that of the gravest failure (4 a unit not
+confirmed, over 3 a link or file error, over 2 a unit not found, over 1 a field error).
 )";
 
 constexpr std::array kCommands = {
@@ -146,7 +147,8 @@ Commands:
   batch        write the IP settings of many QVX-NET units
 
 qvxctl COMMAND --help tells more.
-Exit status: 0 done, 1 a usage or field error, 2 a timeout, 3 a link or file error.
+Exit status: 0 done, 1 a usage or field error, 2 a timeout (the unit not found: nothing written),
+3 a link or file error, 4 the unit took its setup record but did not confirm (check it).
 )";
 
 }  // namespace

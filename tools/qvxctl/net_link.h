@@ -37,6 +37,9 @@ class NetLink final : private vidideza::SetupProtocolHost {
   bool SetUp(const vidideza::NetUnitSettings& settings, bool verify);
 
   const std::string& Status() const { return protocol_.Status(); }
+  // The last run's setup record went to the unit: a run that did not end "Succesfully set"
+  // may have written it, in part or whole.
+  bool UnitTookRecord() const { return protocol_.RecordSent() || protocol_.SetupWritten(); }
   int CommandPort() const { return protocol_.CommandPort(); }
 
  private:

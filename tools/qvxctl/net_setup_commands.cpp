@@ -57,6 +57,9 @@ FieldDefaults DefaultsOf(const Arguments& arguments) {
   return defaults;
 }
 
+constexpr const char* kNotConfirmedMessage =
+    "Timeout error: the unit took its setup record but did not confirm; check it";
+
 // One unit set up: the field checks, then the run; the outcome and its message.
 UnitOutcome SetUpUnit(const vidideza::NetFieldTexts& texts, bool verify, const std::string& prefix,
                       Console& console) {
@@ -78,8 +81,17 @@ UnitOutcome SetUpUnit(const vidideza::NetFieldTexts& texts, bool verify, const s
         loop, texts.unitIp, settings.ServerPort, [](std::string_view) {},
         [&status](const std::string& caption) { status.Show(caption); });
     const bool set = link.SetUp(settings, verify);
-    outcome.outcome = set ? Outcome::kDone : Outcome::kTimeout;
-    outcome.message = set ? "Succesfully set" : "Timeout error";
+    if (set) {
+      outcome.outcome = Outcome::kDone;
+      outcome.message = "Succesfully set";
+    } else if (link.UnitTookRecord()) {
+      outcome.outcome = Outcome::kNotConfirmed;
+      outcome.message = kNotConfirmedMessage;
+      console.err << prefix << kNotConfirmedMessage << '\n';
+    } else {
+      outcome.outcome = Outcome::kNotFound;
+      outcome.message = "Timeout error";
+    }
   } catch (const vidideza::Exception&) {
     outcome.outcome = Outcome::kLinkError;
     outcome.message = vidideza::ErrorBoxTextFor(std::current_exception()).value_or("");

@@ -29,10 +29,12 @@ const char* OutcomeWord(Outcome outcome) {
       return "set";
     case Outcome::kFieldError:
       return "field error";
-    case Outcome::kTimeout:
-      return "timeout";
+    case Outcome::kNotFound:
+      return "not found";
     case Outcome::kLinkError:
       return "link error";
+    case Outcome::kNotConfirmed:
+      return "not confirmed";
   }
   return "";
 }

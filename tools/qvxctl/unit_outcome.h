@@ -5,11 +5,14 @@
 
 namespace qvxctl {
 
-// How a run ended, by exit status: 0 all done, 1 a usage or field error, 2 a timeout, 3 a link
-// or file error.
-enum class Outcome { kDone = 0, kFieldError = 1, kTimeout = 2, kLinkError = 3 };
+// How a run ended, by exit status: 0 all done, 1 a usage or field error, 2 the unit not found
+// (no answer to the search: nothing was written into it), 3 a link or file error, 4 the unit
+// not confirmed (it took its setup record, so it may be written in part or whole, but never
+// confirmed: it needs a visit).
+enum class Outcome { kDone = 0, kFieldError = 1, kNotFound = 2, kLinkError = 3, kNotConfirmed = 4 };
 
-// The report's word for an outcome: "set", "field error", "timeout", "link error".
+// The report's word for an outcome: "set", "field error", "not found", "link error",
+// "not confirmed".
 const char* OutcomeWord(Outcome outcome);
 
 // What became of one unit of a batch.
@@ -35,8 +38,8 @@ std::string ReportJson(const std::vector<UnitOutcome>& units);
 // The summary line: "5 units: 4 set, 1 failed (row 3: Timeout error)".
 std::string ReportSummary(const std::vector<UnitOutcome>& units);
 
-// The batch's exit status: the gravest outcome of its units (a link error over a timeout over a
-// field error); 0 when every unit was set.
+// The batch's exit status: the gravest outcome of its units (a unit not confirmed over a link
+// error over a unit not found over a field error); 0 when every unit was set.
 int BatchExitStatus(const std::vector<UnitOutcome>& units);
 
 }  // namespace qvxctl

@@ -33,7 +33,7 @@ TEST(ReportFileTest, RowsGoToThePartialReportAsTheyEndAndTheReportAppearsWhole) 
   const std::string partial = ReportFile::PartialPath("report.csv");
   EXPECT_EQ(vidideza::FileText(partial), ReportCsvHeader());
   const UnitOutcome first = Unit(2, Outcome::kDone, "Succesfully set");
-  const UnitOutcome second = Unit(3, Outcome::kTimeout, "Timeout error");
+  const UnitOutcome second = Unit(3, Outcome::kNotFound, "Timeout error");
   report.Add(first);
   EXPECT_EQ(vidideza::FileText(partial), ReportCsv({first}));
   report.Add(second);
@@ -63,7 +63,7 @@ TEST(ReportFileTest, ABuildingOf200000RowsIsReadAndReportedInSeconds) {
   ReportFile report("report.csv");
   for (const UnitRow& unit : units) {
     report.Add(
-        {unit.row, unit.texts.mac, unit.texts.unitIp, Outcome::kTimeout, 11.0, "Timeout error"});
+        {unit.row, unit.texts.mac, unit.texts.unitIp, Outcome::kNotFound, 11.0, "Timeout error"});
   }
   report.Finish();
   const auto took = std::chrono::steady_clock::now() - start;

@@ -11,9 +11,11 @@ namespace {
 const std::vector<UnitOutcome> kBatch = {
     {1, "00-20-4A-E0-2C-01", "198.51.100.11", Outcome::kDone, 2.04, "Succesfully set"},
     {2, "zz", "198.51.100.12", Outcome::kFieldError, 0, "Wrong MAC address"},
-    {3, "00-20-4A-E0-2C-03", "198.51.100.13", Outcome::kTimeout, 11.05, "Timeout error"},
+    {3, "00-20-4A-E0-2C-03", "198.51.100.13", Outcome::kNotFound, 11.05, "Timeout error"},
     {4, "00-20-4A-E0-2C-04", "198.51.100.14", Outcome::kLinkError, 0.01,
      "System Error.  Code: 10048.\r\nAddress, in use"},
+    {5, "00-20-4A-E0-2C-05", "198.51.100.15", Outcome::kNotConfirmed, 20.0,
+     "Timeout error: the unit took its setup record but did not confirm; check it"},
 };
 
 }  // namespace
@@ -23,17 +25,22 @@ TEST(UnitOutcomeTest, ReportHasOneRowPerUnit) {
             "row,mac,ip,outcome,seconds,message\r\n"
             "1,00-20-4A-E0-2C-01,198.51.100.11,set,2.0,Succesfully set\r\n"
             "2,zz,198.51.100.12,field error,0.0,Wrong MAC address\r\n"
-            "3,00-20-4A-E0-2C-03,198.51.100.13,timeout,11.1,Timeout error\r\n"
+            "3,00-20-4A-E0-2C-03,198.51.100.13,not found,11.1,Timeout error\r\n"
             "4,00-20-4A-E0-2C-04,198.51.100.14,link error,0.0,\"System Error.  Code: "
-            "10048.\r\nAddress, in use\"\r\n");
+            "10048.\r\nAddress, in use\"\r\n"
+            "5,00-20-4A-E0-2C-05,198.51.100.15,not confirmed,20.0,\"Timeout error: the unit took "
+            "its setup record but did not confirm; check it\"\r\n");
   EXPECT_EQ(ReportCsv({}), "row,mac,ip,outcome,seconds,message\r\n");
 }
 
 TEST(UnitOutcomeTest, SummaryAndExitStatusTellTheGravestFailure) {
   EXPECT_EQ(ReportSummary(kBatch),
-            "4 units: 1 set, 3 failed (row 2: Wrong MAC address; row 3: Timeout error; row 4: "
-            "System Error.  Code: 10048.)");
-  EXPECT_EQ(BatchExitStatus(kBatch), 3);
+            "5 units: 1 set, 4 failed (row 2: Wrong MAC address; row 3: Timeout error; row 4: "
+            "System Error.  Code: 10048.; row 5: Timeout error: the unit took its setup record but "
+            "did not confirm; check it)");
+  // A unit in doubt needs a visit: graver than any other failure.
+  EXPECT_EQ(BatchExitStatus(kBatch), 4);
+  EXPECT_EQ(BatchExitStatus({kBatch[0], kBatch[1], kBatch[2], kBatch[3]}), 3);
   const std::vector<UnitOutcome> timeoutAndField = {kBatch[1], kBatch[2], kBatch[0]};
   EXPECT_EQ(BatchExitStatus(timeoutAndField), 2);
   EXPECT_EQ(BatchExitStatus({kBatch[0], kBatch[1]}), 1);
