@@ -106,6 +106,41 @@ kill -CONT "$(cat "$units/unit4.pid")"
 grep -q "Timeout error: the unit took its setup record but did not confirm; check it" err ||
   fail "the unconfirmed unit was not told apart: $(cat err)"
 
+# Ctrl-C during a batch: the unit in flight is set to its end, no other is begun, the report and
+# the summary hold the unit begun, and the status is 130.
+interrupted_batch() {  # interrupted_batch SIGNALS TABLE...: Ctrl-C that often once row 2 began
+  local signals=$1
+  shift
+  printf '%s\n' "mac,ip,gateway" "$@" >cut.csv
+  "$qvxctl" batch cut.csv --report cut-report.csv --adapter br0 --gateway 198.51.100.254 \
+    >cut.out 2>cut.err &
+  local batch=$!
+  for _ in $(seq 100); do grep -q '^row 2 ' cut.err 2>/dev/null && break; sleep 0.05; done
+  for _ in $(seq "$signals"); do
+    kill -INT "$batch"
+    sleep 0.2
+  done
+  wait "$batch"
+}
+received2=$(grep -c . "$(unitLog 2)")
+started=$(date +%s)
+interrupted_batch 1 "$(mac 1),$(ip 1)," "$(mac 2),$(ip 2),"
+expect "interrupted batch status" 130 $?
+expect "interrupted batch summary" "1 unit: 1 set, 0 failed" "$(cat cut.out)"
+grep -q "qvxctl batch: interrupted; 1 of 2 units not begun" cut.err ||
+  fail "the interrupted batch did not say so: $(cat cut.err)"
+sed -E 's/,[0-9]+\.[0-9],/,S,/' cut-report.csv >cut.masked
+expect "interrupted batch report" "$(printf '%s\r\n' "row,mac,ip,outcome,seconds,message" \
+  "2,$(mac 1),$(ip 1),set,S,Succesfully set" | od -c)" "$(od -c cut.masked)"
+expect "unit not begun" "$received2" "$(grep -c . "$(unitLog 2)")"
+# A second Ctrl-C stops at once, the unit in flight (silent here) recorded as interrupted.
+started=$(date +%s)
+interrupted_batch 2 "$(mac 3),$(ip 3)," "$(mac 2),$(ip 2),"
+expect "batch stopped at once status" 130 $?
+[ $(($(date +%s) - started)) -le 5 ] || fail "the second Ctrl-C took $(($(date +%s) - started)) s"
+grep -q "^2,$(mac 3),$(ip 3),interrupted,.*,Interrupted before the unit was found" cut-report.csv ||
+  fail "the unit in flight is not in the report: $(cat cut-report.csv)"
+
 # The same results as JSON, for two units that answer, the table read from standard input.
 kill -CONT "$(cat "$units/unit3.pid")"
 head -n 4 units.csv | "$qvxctl" batch - --json --adapter br0 --gateway 198.51.100.254 >out 2>/dev/null

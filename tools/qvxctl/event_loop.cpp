@@ -5,6 +5,12 @@
 
 namespace qvxctl {
 
+namespace {
+
+constexpr auto kLongestNap = std::chrono::milliseconds(100);
+
+}  // namespace
+
 EventLoop::EventLoop()
     : dispatcher_([this] {
         const std::lock_guard lock(mutex_);
@@ -93,7 +99,9 @@ bool EventLoop::RunUntil(const std::function<bool()>& done, Clock::time_point de
       return false;
     }
     std::unique_lock lock(mutex_);
-    woken_.wait_until(lock, NextWake(deadline), [&] { return wakes_ != seen; });
+    // Never long asleep: a request to stop, counted by a signal handler, is seen soon.
+    woken_.wait_until(lock, std::min(NextWake(deadline), Clock::now() + kLongestNap),
+                      [&] { return wakes_ != seen; });
   }
 }
 

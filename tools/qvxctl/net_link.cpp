@@ -44,29 +44,30 @@ NetLink::~NetLink() {
   loop_.RemoveTimer(limitTimer_);
 }
 
-bool NetLink::RunUntilStatus(std::string_view wanted) {
-  loop_.RunUntil([&] { return Status() == wanted || Status() == kTimeoutStatus; },
+bool NetLink::RunUntilStatus(std::string_view wanted, const std::function<bool()>& abandon) {
+  loop_.RunUntil([&] { return Status() == wanted || Status() == kTimeoutStatus || abandon(); },
                  EventLoop::Clock::now() + kLongestWait);
   return Status() == wanted;
 }
 
 bool NetLink::AwaitCommandPort() {
   protocol_.RestartUnitPoll();
-  return RunUntilStatus("Unit ready");
+  return RunUntilStatus("Unit ready", [] { return false; });
 }
 
 void NetLink::Send(const std::string& bytes) {
   server_.SendDatagram(unitIp_, protocol_.CommandPort(), bytes);
 }
 
-bool NetLink::SetUp(const vidideza::NetUnitSettings& settings, bool verify) {
+bool NetLink::SetUp(const vidideza::NetUnitSettings& settings, bool verify,
+                    const std::function<bool()>& abandon) {
   settings_ = settings;
   protocol_.ResetUnitIpDisplay();
   protocol_.StartSetupRun();
-  if (!RunUntilStatus("Succesfully set")) {
+  if (!RunUntilStatus("Succesfully set", abandon)) {
     return false;
   }
-  return !verify || RunUntilStatus("Unit ready");
+  return !verify || RunUntilStatus("Unit ready", abandon);
 }
 
 void NetLink::ShowStatus(const std::string& caption) {

@@ -33,8 +33,11 @@ class NetLink final : private vidideza::SetupProtocolHost {
   void Send(const std::string& bytes);
 
   // "Set NET interface" with settings already checked: true on "Succesfully set", false on
-  // "Timeout error". With verify, the unit must then answer a port query as well.
-  bool SetUp(const vidideza::NetUnitSettings& settings, bool verify);
+  // "Timeout error", or as soon as abandon() holds. With verify, the unit must then answer a
+  // port query as well.
+  bool SetUp(
+      const vidideza::NetUnitSettings& settings, bool verify,
+      const std::function<bool()>& abandon = [] { return false; });
 
   const std::string& Status() const { return protocol_.Status(); }
   // The last run's setup record went to the unit: a run that did not end "Succesfully set"
@@ -43,7 +46,7 @@ class NetLink final : private vidideza::SetupProtocolHost {
   int CommandPort() const { return protocol_.CommandPort(); }
 
  private:
-  bool RunUntilStatus(std::string_view wanted);
+  bool RunUntilStatus(std::string_view wanted, const std::function<bool()>& abandon);
 
   std::string UnitIpText() const override { return unitIp_; }
   void ShowStatus(const std::string& caption) override;

@@ -2,6 +2,7 @@
 #include <cerrno>
 #include <chrono>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <ostream>
 #include <sstream>
@@ -9,6 +10,7 @@
 
 #include "app/error_box_text.h"
 #include "commands.h"
+#include "interrupts.h"
 #include "net/ip_info.h"
 #include "net_link.h"
 #include "report_file.h"
@@ -60,9 +62,15 @@ FieldDefaults DefaultsOf(const Arguments& arguments) {
 constexpr const char* kNotConfirmedMessage =
     "Timeout error: the unit took its setup record but did not confirm; check it";
 
-// One unit set up: the field checks, then the run; the outcome and its message.
-UnitOutcome SetUpUnit(const vidideza::NetFieldTexts& texts, bool verify, const std::string& prefix,
-                      Console& console) {
+constexpr const char* kInterruptedMessage = "Interrupted before the unit was found";
+constexpr const char* kInterruptedWritingMessage =
+    "Interrupted after the unit took its setup record; check it";
+
+// One unit set up: the field checks, then the run, given up when abandon() holds; the outcome
+// and its message.
+UnitOutcome SetUpUnit(
+    const vidideza::NetFieldTexts& texts, bool verify, const std::string& prefix, Console& console,
+    const std::function<bool()>& abandon = [] { return false; }) {
   UnitOutcome outcome;
   outcome.mac = texts.mac;
   outcome.ip = texts.unitIp;
@@ -80,10 +88,15 @@ UnitOutcome SetUpUnit(const vidideza::NetFieldTexts& texts, bool verify, const s
     NetLink link(
         loop, texts.unitIp, settings.ServerPort, [](std::string_view) {},
         [&status](const std::string& caption) { status.Show(caption); });
-    const bool set = link.SetUp(settings, verify);
+    const bool set = link.SetUp(settings, verify, abandon);
     if (set) {
       outcome.outcome = Outcome::kDone;
       outcome.message = "Succesfully set";
+    } else if (abandon()) {
+      outcome.outcome = Outcome::kInterrupted;
+      outcome.message = link.UnitTookRecord() ? kInterruptedWritingMessage : kInterruptedMessage;
+      status.End();
+      console.err << prefix << outcome.message << '\n';
     } else if (link.UnitTookRecord()) {
       outcome.outcome = Outcome::kNotConfirmed;
       outcome.message = kNotConfirmedMessage;
@@ -163,15 +176,27 @@ int RunBatch(const Arguments& arguments, Console& console) {
       ReadUnitTable(ReadUnitTableText(arguments.operands.front()), DefaultsOf(arguments));
   ReportFile report(arguments.Value("--report").value_or(""));
   std::vector<UnitOutcome> outcomes;
+  // Ctrl-C begins no new unit and lets the one in flight end; a second stops it at once. Either
+  // way every unit begun is in the report and the summary.
+  const Interrupts interrupts;
   for (const UnitRow& unit : units) {
+    if (interrupts.Count() > 0) {
+      break;
+    }
     const std::string prefix = "row " + std::to_string(unit.row) + " (" + unit.texts.mac + "): ";
-    UnitOutcome outcome = SetUpUnit(unit.texts, arguments.Has("--verify"), prefix, console);
+    UnitOutcome outcome = SetUpUnit(unit.texts, arguments.Has("--verify"), prefix, console,
+                                    [&interrupts] { return interrupts.Count() > 1; });
     outcome.row = unit.row;
     report.Add(outcome);
     outcomes.push_back(std::move(outcome));
   }
   report.Finish();
   console.out << (arguments.Has("--json") ? ReportJson(outcomes) : ReportSummary(outcomes)) << '\n';
+  if (interrupts.Count() > 0) {
+    console.err << "qvxctl batch: interrupted; " << units.size() - outcomes.size() << " of "
+                << units.size() << " units not begun\n";
+    return interrupts.ExitStatus();
+  }
   return BatchExitStatus(outcomes);
 }
 

@@ -35,6 +35,8 @@ const char* OutcomeWord(Outcome outcome) {
       return "link error";
     case Outcome::kNotConfirmed:
       return "not confirmed";
+    case Outcome::kInterrupted:
+      return "interrupted";
   }
   return "";
 }

@@ -9,10 +9,19 @@ namespace qvxctl {
 // (no answer to the search: nothing was written into it), 3 a link or file error, 4 the unit
 // not confirmed (it took its setup record, so it may be written in part or whole, but never
 // confirmed: it needs a visit).
-enum class Outcome { kDone = 0, kFieldError = 1, kNotFound = 2, kLinkError = 3, kNotConfirmed = 4 };
+// A unit left in flight by a batch stopped at once (a second Ctrl-C) is "interrupted": its status
+// is the program's, 130.
+enum class Outcome {
+  kDone = 0,
+  kFieldError = 1,
+  kNotFound = 2,
+  kLinkError = 3,
+  kNotConfirmed = 4,
+  kInterrupted = 5,
+};
 
 // The report's word for an outcome: "set", "field error", "not found", "link error",
-// "not confirmed".
+// "not confirmed", "interrupted".
 const char* OutcomeWord(Outcome outcome);
 
 // What became of one unit of a batch.
