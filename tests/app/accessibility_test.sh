@@ -68,15 +68,19 @@ if [ -z "$window" ]; then
   fail "no window on the display $DISPLAY (Xvfb running: $alive; its log: $(cat "$work/xvfb.log"))" \
     "the program said: $(head -c 2000 "$work/program.err")"
 fi
+echo "accessibility_test: the window is on $DISPLAY"
 sleep 0.5
-xdotool windowfocus --sync "$window" key Tab space
+timeout 20 xdotool windowfocus --sync "$window" || fail "the window took no focus"
+xdotool key Tab space
 for _ in $(seq 50); do grep -q 'RCV: ' Test.log 2>/dev/null && break; sleep 0.1; done
 grep -q 'RCV: A000A,ON,OK' Test.log || fail "the unit's answer is not in Test.log"
 
+echo "accessibility_test: the window answered Send A; reading it through AT-SPI"
 tree=""
-for _ in $(seq 20); do
-  tree=$(timeout 20 /usr/bin/python3 "$here/atspi_tree.py" VIDideza Response 2>"$work/atspi.err") && break
-  sleep 0.5
+for _ in $(seq 4); do
+  tree=$(timeout 25 /usr/bin/python3 "$here/atspi_tree.py" VIDideza Response 2>"$work/atspi.err") && break
+  echo "accessibility_test: not yet on the bus: $(tail -n 1 "$work/atspi.err")"
+  sleep 1
 done
 [ -n "$tree" ] || fail "the program is not on the accessibility bus: $(cat "$work/atspi.err")"
 names=$(cut -f1 <<<"$tree")
