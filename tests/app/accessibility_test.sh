@@ -53,6 +53,10 @@ pids+=($!)
 for _ in $(seq 50); do [ -L "$work/qvx-rs.tty" ] && break; sleep 0.1; done
 printf '[Serial]\r\nCOMPort=%s\r\n[Network]\r\nCardNr=0\r\n' "$work/qvx-rs.tty" >VIDideza.ini
 
+# The accessibility bus and its registry up first, as in a desktop session where a screen reader
+# runs.
+timeout 25 /usr/bin/python3 -c 'import pyatspi; pyatspi.Registry.getDesktop(0).childCount' \
+  2>"$work/bus.err" || fail "the accessibility bus did not start: $(cat "$work/bus.err")"
 "$program" 2>"$work/program.err" &
 program_pid=$!
 pids+=($program_pid)
