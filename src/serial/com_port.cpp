@@ -175,9 +175,15 @@ void TCustomComPort::CloseSequence() {
     // closing; the unsent output is discarded either way.
     try {
       device_->PurgeInput();
-      device_->PurgeOutput();
+      // Output drained since the last write has left: purging then could only discard it where
+      // the line still holds it for the other end (a pseudo-terminal's purge empties what its
+      // other end has not read yet).
+      if (!outputDrained_) {
+        device_->PurgeOutput();
+      }
     } catch (const EComError&) {
     }
+    outputDrained_ = false;
     try {
       FinishRead();
     } catch (const EComError&) {
@@ -383,6 +389,7 @@ bool TCustomComPort::DrainOutput(std::chrono::milliseconds limit) {
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
   FinishWrite();  // collects the write's outcome: a failed one raises its error
+  outputDrained_ = true;
   return true;
 }
 
@@ -446,6 +453,7 @@ void TCustomComPort::Read(char* buffer, std::int32_t count, bool wait) {
 void TCustomComPort::Write(const char* buffer, std::int32_t count, bool wait) {
   uiThread_.OnUiThread("TCustomComPort::Write");
   CheckOpen();
+  outputDrained_ = false;
   FinishWrite();
   CheckErrorState();
   pendingWriteCount_ = 0;

@@ -132,7 +132,8 @@ class TCustomComPort {
   void PurgeOutput();
   // Waits until every byte written has left: the writes in progress done and the device's
   // output queue empty, but no longer than `limit`. False when the limit came first; raises a
-  // write's error. (Closing purges the output: a caller that ends right after writing drains.)
+  // write's error. Closing purges the output, but not output drained since the last write: a
+  // caller that ends right after writing drains first.
   bool DrainOutput(std::chrono::milliseconds limit);
 
   // Attaching or detaching OnRxChar rebuilds the event mask of an open port.
@@ -177,7 +178,8 @@ class TCustomComPort {
   UiThreadCheck uiThread_;
   bool storedActive_ = false;
   bool loading_ = false;
-  bool closing_ = false;  // while the close sequence runs, on the UI thread
+  bool closing_ = false;        // while the close sequence runs, on the UI thread
+  bool outputDrained_ = false;  // DrainOutput returned true, and nothing was written since
   std::unique_ptr<SerialDevice> device_;
   std::unique_ptr<TComThread> thread_;
   std::int32_t pendingReadCount_ = 0;
