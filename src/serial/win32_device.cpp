@@ -237,6 +237,11 @@ class Win32SerialDevice final : public SerialDevice {
       const DWORD error = ::GetLastError();
       if (error != ERROR_IO_PENDING) {
         wait_->pending = false;
+        // A wait set aside that the device still holds makes it refuse another one ("Invalid
+        // parameter."): the queue is looked at instead until that wait ends.
+        if (error == ERROR_INVALID_PARAMETER && LostWaitPending()) {
+          return LookAtTheQueue();
+        }
         Check(FALSE);
         return DeviceEvent::kWoken;  // a failure without an error number
       }
@@ -299,6 +304,26 @@ class Win32SerialDevice final : public SerialDevice {
     if (lostWaits_.size() < kLostWaitsKept) {
       lostWaits_.push_back(std::exchange(wait_, std::make_unique<DeviceWait>()));
     }
+  }
+
+  // Whether a wait set aside is still held by the device; the ones that ended are let go.
+  bool LostWaitPending() {
+    std::erase_if(lostWaits_, [](const std::unique_ptr<DeviceWait>& lost) {
+      return HasOverlappedIoCompleted(&lost->record);
+    });
+    return !lostWaits_.empty();
+  }
+
+  // Waits a few milliseconds for a wake-up, then reports the bytes the queue holds.
+  DeviceEvent LookAtTheQueue() {
+    if (::WaitForSingleObject(wake_.get(), kMissedEventCheckMs) == WAIT_OBJECT_0) {
+      return DeviceEvent::kWoken;
+    }
+    if (InputCount() > 0) {
+      emptyWaitRestMs_ = 0;
+      return DeviceEvent::kCharsReceived;
+    }
+    return DeviceEvent::kWoken;
   }
 
   // Setting the mask ends the device wait; one that does not end soon stays in progress, its
