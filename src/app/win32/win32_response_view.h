@@ -58,6 +58,7 @@ class Win32ResponseView {
   std::size_t first_ = 0;  // the first line in sight
   bool following_ = true;  // the end stays in sight as lines come
   bool layoutPending_ = false;
+  bool frameRequested_ = false;  // a painting is due at the next screen frame
   bool picked_ = false;
   std::size_t anchor_ = 0;
   std::size_t end_ = 0;
