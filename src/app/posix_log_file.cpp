@@ -7,11 +7,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
-#include <climits>
+#include <stdexcept>
 #include <string>
 #include <utility>
-#include <vector>
 
 #include "app/io_error.h"
 #include "app/log_file.h"
@@ -152,18 +152,21 @@ class PosixLogFile final : public LogFile {
   // Two system calls a line, the name's check and the write: a busy unit sends thousands.
   void Append(std::initializer_list<std::string_view> pieces) override {
     FollowTheName();
-    std::vector<iovec> left;
+    // A line and its end: no allocation on a path every line takes.
+    std::array<iovec, 4> left{};
+    if (pieces.size() > left.size()) {
+      throw std::length_error("a log line in more than four pieces");
+    }
+    auto end = left.begin();
     for (const std::string_view piece : pieces) {
       if (!piece.empty()) {
-        left.push_back({const_cast<char*>(piece.data()), piece.size()});
+        *end++ = {const_cast<char*>(piece.data()), piece.size()};
       }
     }
     std::size_t written = 0;
     auto next = left.begin();
-    while (next != left.end()) {
-      const ssize_t n =
-          ::writev(fd_.get(), &*next,
-                   static_cast<int>(std::min<std::ptrdiff_t>(left.end() - next, IOV_MAX)));
+    while (next != end) {
+      const ssize_t n = ::writev(fd_.get(), &*next, static_cast<int>(end - next));
       if (n < 0) {
         if (errno == EINTR) {
           continue;
