@@ -286,16 +286,29 @@ done
 echo "unplugged: $boxes"
 "$wine" "$driver" close Vidideza || fail "no box to close after the unplug"
 plug_in "$work/usb-unit-2.log"
-sleep 2
+# The program looks for the device four times a second; on a loaded machine the reopen can take
+# longer than that, so the test waits until the new line is held open rather than for a time.
+held_open() {  # held_open DEVICE: some process has DEVICE open
+  local fd
+  for fd in /proc/[0-9]*/fd/*; do
+    [ "$(readlink "$fd" 2>/dev/null)" = "$1" ] && return 0
+  done
+  return 1
+}
+new_line=$(readlink "$work/usb.tty")
+for _ in $(seq 300); do held_open "$new_line" && break; sleep 0.1; done
+held_open "$new_line" || fail "the program did not reopen COM9 within 30 s of the replug"
 boxes=$("$wine" "$driver" | tr -d '\r' | grep '^Vidideza |' || true)
 [ -z "$boxes" ] || fail "the replug showed: $boxes"
 "$wine" "$driver" click "$title" "Send A" || fail "no Send A after the replug"
-for _ in $(seq 50); do
+for _ in $(seq 100); do
   [ "$(grep -c 'RCV: A000A,ON,OK' "$usb/Test.log")" -ge 2 ] && break
   sleep 0.1
 done
 [ "$(grep -c 'RCV: A000A,ON,OK' "$usb/Test.log")" -eq 2 ] ||
-  fail "no answer after the replug: $(tr -d '\r' <"$usb/Test.log" | tr '\n' '|')"
+  fail "no answer after the replug: $(tr -d '\r' <"$usb/Test.log" | tr '\n' '|')" \
+    "boxes: $("$wine" "$driver" | tr -d '\r' | grep '^Vidideza |' || true)" \
+    "the unit got: $(tr '\n' '|' <"$work/usb-unit-2.log")"
 grep -q 'received: A000A,ON' "$work/usb-unit-2.log" || fail "the unit plugged back received nothing"
 "$wine" "$driver" close "$title" || fail "no window to close after the replug"
 for _ in $(seq 100); do kill -0 "$first" 2>/dev/null || break; sleep 0.1; done
