@@ -54,12 +54,13 @@ toolPid=$!
 pids+=($toolPid)
 window=""
 for _ in $(seq 100); do
-  window=$(xdotool search --onlyvisible --name "QVX service tool" 2>/dev/null | head -n 1)
+  window=$(timeout 5 xdotool search --onlyvisible --name "QVX service tool" 2>/dev/null | head -n 1)
   [ -n "$window" ] && break
+  kill -0 "$toolPid" 2>/dev/null || fail "the program ended before its window appeared"
   sleep 0.1
 done
 if [ -z "$window" ]; then
-  import -window root "${VIDIDEZA_FAILURE_SHOT:-/dev/null}" 2>/dev/null
+  timeout 10 import -window root "${VIDIDEZA_FAILURE_SHOT:-/dev/null}" 2>/dev/null
   fail "no window on the display: Qt's -platform option acted"
 fi
 
