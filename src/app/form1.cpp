@@ -12,7 +12,6 @@
 #include "console/text_datagram.h"
 #include "net/address_parsing.h"
 #include "net/ip_info.h"
-#include "net/setup_packets.h"
 #include "serial/qvx_line.h"
 #include "serial/serial_device.h"
 
@@ -37,17 +36,18 @@ TForm1::TForm1(TFormView& view)
         view_.PostToUiThread([this] { dispatcher_.RunPending(); });
       }),
       ComPort1_(std::make_unique<TComPort>(dispatcher_)),
-      IdUDPServer1_(std::make_unique<TIdUDPServer>(dispatcher_)) {
+      NetEndpoint_(std::make_unique<NetSetupEndpoint>(
+          dispatcher_, [this](std::string_view data) { IdUDPServer1UDPRead(data); })) {
   dispatcher_.SetErrorSink([this](const std::exception_ptr& error) { guard_.Report(error); });
+  NetEndpoint_->Attach(Protocol);
   FillPortSelector();
   ConfigureComPort();
-  ConfigureUdpServer();
 }
 
 TForm1::~TForm1() {
   // The link threads may still hand events to this form: end them first.
   ComPort1_.reset();
-  IdUDPServer1_.reset();
+  NetEndpoint_.reset();
 }
 
 void TForm1::ConfigureComPort() {
@@ -55,14 +55,6 @@ void TForm1::ConfigureComPort() {
   port.SetDeviceName("COM1");
   SetQvxLineSettings(port);
   port.SetOnRxChar([this](TCustomComPort&) { ComPort1RxChar(); });
-}
-
-void TForm1::ConfigureUdpServer() {
-  IdUDPServer1_->BroadcastEnabled = true;
-  IdUDPServer1_->OnUDPRead = [this](TIdUDPServer&, std::string_view data,
-                                    TIdSocketHandle& binding) {
-    IdUDPServer1UDPRead(data, binding);
-  };
 }
 
 // --- start-up and shutdown --------------------------------------------------------------
@@ -115,7 +107,7 @@ void TForm1::ShowAdapterAddresses(const TAdapter& adapter) {
 
 void TForm1::TabSheet1Show() {
   ComPort1_->SetActive(true);
-  IdUDPServer1_->SetActive(false);
+  NetEndpoint_->Close();
 }
 
 void TForm1::TabSheet2Show() {
@@ -274,28 +266,20 @@ void TForm1::ComPort1RxChar() {
 }
 
 void TForm1::SendToNetUnit(const std::string& bytes) {
-  IdUDPServer1_->SendDatagram(UnitIpText(), Protocol.CommandPort(), bytes);
+  NetEndpoint_->SendCommand(UnitIpText(), Protocol.CommandPort(), bytes);
 }
 
 // --- QVX-NET page -----------------------------------------------------------------------
 
 void TForm1::RebindUdpServer() {
-  const int serverPort = ParseIntegerOr(view_.Text("Edit11"), 10100);
-  IdUDPServer1_->SetActive(false);
-  IdUDPServer1_->DefaultPort = serverPort;
-  IdUDPServer1_->ClearBindings();
-  TIdSocketHandle& binding = IdUDPServer1_->AddBinding();
-  binding.IP = "0.0.0.0";
-  binding.Port = serverPort;
-  IdUDPServer1_->SetActive(true);
+  NetEndpoint_->Bind(ParseIntegerOr(view_.Text("Edit11"), kDefaultServerPort));
 }
 
-void TForm1::IdUDPServer1UDPRead(std::string_view data, TIdSocketHandle& binding) {
+void TForm1::IdUDPServer1UDPRead(std::string_view data) {
   if (const auto line = TextDatagramLine(data)) {
     view_.AddResponseLine("RCV: " + std::string(*line));
     Log.WriteLine(ReceivedLogText(*line));
   }
-  Protocol.HandleSetupDatagram(data, binding.SenderIP, binding.SenderPort);
 }
 
 void TForm1::Edit11Change() {
@@ -372,7 +356,7 @@ void TForm1::StopTimer(Timer timer) {
 }
 
 void TForm1::SendToSetupPort(const std::string& host, const std::string& data) {
-  IdUDPServer1_->SendDatagram(host, kSetupPort, data);
+  NetEndpoint_->SendToSetupPort(host, data);
 }
 
 }  // namespace vidideza

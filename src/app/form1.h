@@ -11,9 +11,9 @@
 #include "app/traffic_log.h"
 #include "base/ui_dispatcher.h"
 #include "console/reply_buffer.h"
+#include "net/net_setup_endpoint.h"
 #include "net/net_unit_settings.h"
 #include "net/setup_protocol.h"
-#include "net/udp_server.h"
 #include "serial/com_port.h"
 
 namespace vidideza {
@@ -33,7 +33,7 @@ class TForm1 final : private SetupProtocolHost {
 
   const HandlerGuard& Guard() const { return guard_; }
   const TComPort& ComPort1() const { return *ComPort1_; }
-  const TIdUDPServer& IdUDPServer1() const { return *IdUDPServer1_; }
+  const TIdUDPServer& IdUDPServer1() const { return NetEndpoint_->Server(); }
   const NetSetupProtocol& SetupProtocol() const { return Protocol; }
   const TrafficLog& TrafficLogFile() const { return Log; }
 
@@ -68,7 +68,8 @@ class TForm1 final : private SetupProtocolHost {
   std::string UpravDet(const std::string& line) const;
 
   // QVX-NET page.
-  void IdUDPServer1UDPRead(std::string_view data, TIdSocketHandle& binding);
+  // Every datagram the page's endpoint receives; setup messages then go to the protocol.
+  void IdUDPServer1UDPRead(std::string_view data);
   void Edit8Exit();
   void Edit11Change();
   void Button10Click();
@@ -79,7 +80,6 @@ class TForm1 final : private SetupProtocolHost {
 
  private:
   void ConfigureComPort();
-  void ConfigureUdpServer();
   void FillCardSelector();
   void FillPortSelector();
   void ShowAdapterAddresses(const TAdapter& adapter);
@@ -104,7 +104,7 @@ class TForm1 final : private SetupProtocolHost {
   HandlerGuard guard_;
   UiDispatcher dispatcher_;
   std::unique_ptr<TComPort> ComPort1_;
-  std::unique_ptr<TIdUDPServer> IdUDPServer1_;
+  std::unique_ptr<NetSetupEndpoint> NetEndpoint_;  // the page's IdUDPServer1
   // Program-wide state held by the form.
   std::int32_t CardNr = 0;   // never changed while the program runs
   std::string StartFolder_;  // names the settings file even when the folder is gone by the end

@@ -1,7 +1,5 @@
 #include "net/setup_protocol.h"
 
-#include <utility>
-
 #include "net/setup_packets.h"
 
 namespace vidideza {
@@ -21,13 +19,51 @@ std::uint8_t ByteAt(std::string_view datagram, std::size_t offset) {
 
 }  // namespace
 
-void NetSetupProtocol::SetStatus(std::string caption) {
-  status_ = std::move(caption);
+const char* PhaseCaption(SetupPhase phase) {
+  switch (phase) {
+    case SetupPhase::kIdle:
+      return ".";
+    case SetupPhase::kWaiting:
+      return "Wait .";
+    case SetupPhase::kUnitReady:
+      return "Unit ready";
+    case SetupPhase::kSet:
+      return "Succesfully set";
+    case SetupPhase::kTimeout:
+      return "Timeout error";
+  }
+  return "";
+}
+
+void NetSetupProtocol::EnterPhase(SetupPhase phase) {
+  phase_ = phase;
+  status_ = PhaseCaption(phase);
   host_.ShowStatus(status_);
 }
 
 void NetSetupProtocol::AppendStatus(char mark) {
-  SetStatus(status_ + mark);
+  status_ += mark;
+  host_.ShowStatus(status_);
+}
+
+SetupOutcome NetSetupProtocol::RunOutcome() const {
+  if (SetupInProgress_) {
+    return SetupOutcome::kRunning;
+  }
+  switch (phase_) {
+    case SetupPhase::kSet:
+    case SetupPhase::kUnitReady:
+      return SetupWritten_ ? SetupOutcome::kSet : SetupOutcome::kRunning;
+    case SetupPhase::kTimeout:
+      return RecordSent_ || SetupWritten_ ? SetupOutcome::kNotConfirmed : SetupOutcome::kNotFound;
+    default:
+      return SetupOutcome::kRunning;
+  }
+}
+
+bool NetSetupProtocol::ConcernsSender(const std::string& senderIp) const {
+  return senderIp == host_.UnitIpText() ||
+         (!ConfirmedUnitIp_.empty() && senderIp == ConfirmedUnitIp_);
 }
 
 void NetSetupProtocol::ResetUnitIpDisplay() {
@@ -38,13 +74,13 @@ void NetSetupProtocol::ResetUnitIpDisplay() {
 void NetSetupProtocol::RestartUnitPoll() {
   ResetUnitIpDisplay();
   SetupInProgress_ = false;
-  SetStatus("Wait .");
+  EnterPhase(SetupPhase::kWaiting);
   PollTicks_ = 0;
   host_.StartTimer(Timer::kPoll);
 }
 
 void NetSetupProtocol::StartSetupRun() {
-  SetStatus("Wait .");
+  EnterPhase(SetupPhase::kWaiting);
   host_.SendToSetupPort(kBroadcastAddress, AddressAnnouncement(settings_));
   PollTicks_ = 0;
   SetupWritten_ = false;
@@ -59,7 +95,7 @@ void NetSetupProtocol::Timer2Timer() {
   if (PollTicks_ > kTicksPerRun) {
     host_.StopTimer(Timer::kPoll);
     SetupInProgress_ = false;
-    SetStatus("Timeout error");
+    EnterPhase(SetupPhase::kTimeout);
     return;
   }
   AppendStatus('.');
@@ -74,7 +110,7 @@ void NetSetupProtocol::Timer3Timer() {
   host_.StopTimer(Timer::kSetupLimit);
   host_.StopTimer(Timer::kPoll);
   SetupInProgress_ = false;
-  SetStatus("Timeout error");
+  EnterPhase(SetupPhase::kTimeout);
 }
 
 void NetSetupProtocol::HandleSetupDatagram(std::string_view datagram, const std::string& senderIp,
@@ -123,7 +159,7 @@ void NetSetupProtocol::OnSearchAnswer(std::string_view datagram, const std::stri
   host_.StopTimer(Timer::kPoll);
   ConfirmedUnitIp_ = unitIp;
   if (SetupWritten_) {
-    SetStatus("Succesfully set");
+    EnterPhase(SetupPhase::kSet);
     SetupInProgress_ = false;
     host_.StopTimer(Timer::kSetupLimit);
     host_.StartTimer(Timer::kPoll);
@@ -143,7 +179,7 @@ void NetSetupProtocol::OnPortAnswer(std::string_view datagram, const std::string
   CommandPort_ = ByteAt(datagram, 24) + 256 * ByteAt(datagram, 25);
   host_.ShowUnitIpCaption(kUnitIpCaption + std::to_string(CommandPort_));
   host_.ShowUnitReady(true);
-  SetStatus("Unit ready");
+  EnterPhase(SetupPhase::kUnitReady);
 }
 
 }  // namespace vidideza

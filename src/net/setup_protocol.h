@@ -8,6 +8,26 @@
 
 namespace vidideza {
 
+// Where the protocol stands, as the page's status caption tells it.
+enum class SetupPhase {
+  kIdle,       // nothing asked yet
+  kWaiting,    // "Wait ." and a mark per step: port queries or, in a run, the search and write
+  kUnitReady,  // the unit told its command port
+  kSet,        // the unit confirmed its new settings, and is asked for its command port again
+  kTimeout,    // the queries or the run ran out of time
+};
+
+// How a setup run ended, once it has.
+enum class SetupOutcome {
+  kRunning,
+  kSet,           // confirmed
+  kNotFound,      // no answer to the search: nothing was written into the unit
+  kNotConfirmed,  // the unit took its setup record, perhaps more, but never confirmed
+};
+
+// The status caption a phase begins with; the one place these captions are made.
+const char* PhaseCaption(SetupPhase phase);
+
 // What the discovery and setup protocol needs of the window.
 class SetupProtocolHost {
  public:
@@ -26,10 +46,20 @@ class SetupProtocolHost {
   virtual void SendToSetupPort(const std::string& host, const std::string& data) = 0;
 };
 
+// What takes the setup messages an endpoint receives.
+class SetupMessageReceiver {
+ public:
+  virtual ~SetupMessageReceiver() = default;
+  // A datagram from this address can concern this receiver.
+  virtual bool ConcernsSender(const std::string& senderIp) const = 0;
+  virtual void HandleSetupDatagram(std::string_view datagram, const std::string& senderIp,
+                                   int senderPort) = 0;
+};
+
 // The protocol state machine: the port query that makes "Unit ready", and the setup run that
 // finds the unit by its MAC address and writes its settings. Fed ticks and datagrams, it
 // answers through its host.
-class NetSetupProtocol {
+class NetSetupProtocol final : public SetupMessageReceiver {
  public:
   NetSetupProtocol(SetupProtocolHost& host, const NetUnitSettings& settings)
       : host_(host), settings_(settings) {}
@@ -48,7 +78,8 @@ class NetSetupProtocol {
   // Within a run, the acknowledgement and the block requests count only once this run's setup
   // record went out, so a late message from the unit of an earlier run cannot mark this one as
   // written.
-  void HandleSetupDatagram(std::string_view datagram, const std::string& senderIp, int senderPort);
+  void HandleSetupDatagram(std::string_view datagram, const std::string& senderIp,
+                           int senderPort) override;
 
   int CommandPort() const { return CommandPort_; }
   bool SetupInProgress() const { return SetupInProgress_; }
@@ -58,9 +89,15 @@ class NetSetupProtocol {
   std::int32_t PollTicks() const { return PollTicks_; }
   const std::string& ConfirmedUnitIp() const { return ConfirmedUnitIp_; }
   const std::string& Status() const { return status_; }
+  SetupPhase Phase() const { return phase_; }
+  // The outcome of the last setup run; kRunning also before any.
+  SetupOutcome RunOutcome() const;
+  // A datagram from this address can concern this protocol: the unit-IP field's address, or
+  // the unit this run found there.
+  bool ConcernsSender(const std::string& senderIp) const override;
 
  private:
-  void SetStatus(std::string caption);
+  void EnterPhase(SetupPhase phase);
   void AppendStatus(char mark);
   void OnSearchAnswer(std::string_view datagram, const std::string& senderIp);
   void OnPortAnswer(std::string_view datagram, const std::string& senderIp);
@@ -73,7 +110,8 @@ class NetSetupProtocol {
   std::int32_t PollTicks_ = 0;
   std::string ConfirmedUnitIp_;
   int CommandPort_ = 0;
-  std::string status_ = ".";
+  SetupPhase phase_ = SetupPhase::kIdle;
+  std::string status_ = PhaseCaption(SetupPhase::kIdle);
 };
 
 }  // namespace vidideza

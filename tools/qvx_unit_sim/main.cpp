@@ -1,4 +1,5 @@
 // qvx-unit-sim: a simulated QVX control unit, QVX-RS on a pseudo-terminal or QVX-NET on UDP.
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -31,6 +32,7 @@ Options:
   --mac M            QVX-NET: the unit's MAC address (default 00-20-4A-E0-2C-BE)
   --command-port N   QVX-NET: the command port it gives in its port answer (default 10001)
   --report FILE      QVX-NET: one line per packet written into it: opcode, then all bytes in hex
+  --write-delay S    QVX-NET: waits S seconds before acknowledging each write step (a slow unit)
   --address N        the unit's address, 0 to 255 (default 0)
   --last-port C      last interface-port address, 0 to F (default 0)
   --log FILE         log every received line there (default: standard error)
@@ -116,6 +118,8 @@ int main(int argc, char* argv[]) {
       }
     } else if (arg == "--command-port") {
       options.commandPort = std::atoi(value().c_str()) & 0xFFFF;
+    } else if (arg == "--write-delay") {
+      options.writeDelay = std::max(0.0, std::atof(value().c_str()));
     } else if (arg == "--report") {
       options.reportPath = value();
     } else if (arg == "--address") {

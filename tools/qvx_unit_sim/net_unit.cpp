@@ -132,13 +132,22 @@ class NetUnit {
     } else if (opcode == 0xFA && p.size() >= 124) {
       record_ = p;
       Report(p);
+      TakeTime();
       Send(setup_, Packet(1, 0xFB, 4), from);
     } else if (opcode >= 0xC2 && opcode <= 0xC7 && p.size() >= 130) {
       Report(p);
+      TakeTime();
       Send(setup_, Packet(1, static_cast<unsigned char>(opcode - 0x10), 4), from);
     } else if (opcode == 0x03 && p.size() >= 6) {
       Report(p);
       TakeNewSettings();
+    }
+  }
+
+  // A slow unit: the write step takes its time before it is acknowledged.
+  void TakeTime() const {
+    if (options_.writeDelay > 0) {
+      ::usleep(static_cast<useconds_t>(options_.writeDelay * 1e6));
     }
   }
 

@@ -18,6 +18,7 @@ struct Options {
   UnitState unit;
   std::array<unsigned char, 6> mac{0x00, 0x20, 0x4A, 0xE0, 0x2C, 0xBE};
   int commandPort = 10001;
+  double writeDelay = 0;  // seconds before each write step is acknowledged
 };
 
 // Set by SIGTERM or SIGINT.

@@ -29,8 +29,9 @@ constexpr OptionSpec kNetSetupOptions[] = {
 };
 
 constexpr OptionSpec kBatchOptions[] = {
-    {"--help", false}, {"--json", false}, {"--verify", false}, {"--report"},  {"--mask"},
-    {"--gateway"},     {"--server-ip"},   {"--server-port"},   {"--adapter"},
+    {"--help", false}, {"--json", false}, {"--verify", false}, {"--dry-run", false},
+    {"--report"},      {"--parallel"},    {"--mask"},          {"--gateway"},
+    {"--server-ip"},   {"--server-port"}, {"--adapter"},
 };
 
 constexpr std::string_view kPortsHelp = R"(Usage: qvxctl ports [--json]
@@ -104,20 +105,28 @@ address and writes its IP settings. Progress goes to standard error as the page'
 )";
 
 constexpr std::string_view kBatchHelp =
-    R"(Usage: qvxctl batch UNITS.csv [--report REPORT.csv] [--json] [--verify]
-                    [--mask MASK] [--gateway GW] [--server-ip IP] [--server-port PORT]
-                    [--adapter NAME]
+    R"(Usage: qvxctl batch UNITS.csv [--parallel N] [--report REPORT.csv] [--json] [--verify]
+                    [--dry-run] [--mask MASK] [--gateway GW] [--server-ip IP]
+                    [--server-port PORT] [--adapter NAME]
 
-Sets up one QVX-NET unit after another, as qvxctl net-setup does. UNITS.csv holds a header row
-naming its columns (mac, ip, mask, gateway, server-ip, server-port; mac and ip are needed), then
-one row per unit; an empty field takes the option's value or the adapter's; lines starting with
-"#" are comments; "-" reads the table from standard input. A unit that fails does not stop the
-batch. A unit's row is the line of the table it stands on.
+Sets up many QVX-NET units, each as qvxctl net-setup does, up to N at once. UNITS.csv holds a
+header row naming its columns (mac, ip, mask, gateway, server-ip, server-port; mac and ip are
+needed), then one row per unit; an empty field takes the option's value or the adapter's; lines
+starting with "#" are comments; "-" reads the table from standard input. A unit's row is the
+line of the table it stands on.
+The whole table is checked before any unit is written: a field the QVX-NET page would refuse,
+a MAC or an IP address given twice makes it bad, and nothing is sent. Units whose MACs end in
+the same two bytes (all the address announcement carries) are set one after the other, with a
+warning. A unit that fails does not stop the batch. Ctrl-C begins no new unit and lets those in
+flight end; a second Ctrl-C stops at once.
+  --parallel N    units in flight at once, 1 to 256 (default 16; 1 sets one after another)
   --report FILE   one row per unit: row, mac, ip, outcome, seconds, message; each row goes to
                   FILE.partial as its unit ends, which becomes FILE when the batch ends
   --json          prints the results as JSON instead of the summary line
+  --dry-run       checks the table and prints what each unit would be sent; sends nothing
 Exit status: 0 when every unit was set, else that of the gravest failure (4 a unit not
-confirmed, over 3 a link or file error, over 2 a unit not found, over 1 a field error).
+confirmed, over 3 a link or file error, over 2 a unit not found, over 1 a bad table); 130 when
+interrupted.
 )";
 
 constexpr std::array kCommands = {

@@ -16,6 +16,8 @@ struct Console {
   std::ostream& err;
   // Asks a yes/no question; nothing when no terminal is there to ask on.
   std::function<std::optional<bool>(const std::string& question)> confirm;
+  // err is a terminal where progress can be redrawn in place.
+  bool errIsTerminal = false;
 };
 
 // Each command with its arguments, after its name. Returns the exit status; raises UsageError,

@@ -25,6 +25,13 @@ EventLoop::EventLoop()
 }
 
 int EventLoop::AddTimer(std::chrono::milliseconds period, Handler handler) {
+  // A removed timer's place is taken again: a batch adds and removes two for every unit.
+  for (std::size_t i = 0; i < timers_.size(); ++i) {
+    if (!timers_[i].handler) {
+      timers_[i] = {period, std::move(handler), false, Clock::time_point()};
+      return static_cast<int>(i);
+    }
+  }
   timers_.push_back({period, std::move(handler), false, Clock::time_point()});
   return static_cast<int>(timers_.size()) - 1;
 }

@@ -29,7 +29,7 @@ class EventLoop {
   // Starting a running timer leaves its period running; stopping and starting begins afresh.
   void StartTimer(int timer);
   void StopTimer(int timer);
-  // Stops the timer for good and lets its handler go.
+  // Stops the timer for good and lets its handler go; its number may be given to a new timer.
   void RemoveTimer(int timer);
 
   // Runs hand-overs and timers until done() holds or the deadline passes; true when done()

@@ -25,7 +25,7 @@ std::optional<bool> AskOnTerminal(const std::string& question) {
 
 int main(int argc, char** argv) {
   const std::vector<std::string> words(argv + 1, argv + argc);
-  qvxctl::Console console{std::cout, std::cerr, AskOnTerminal};
+  qvxctl::Console console{std::cout, std::cerr, AskOnTerminal, qvxctl::StandardErrorIsTerminal()};
   const int status = qvxctl::RunCommandLine(words, console);
   std::cout.flush();
   return std::cout ? status : 3;

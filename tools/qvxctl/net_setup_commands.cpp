@@ -1,4 +1,5 @@
 // net-setup and batch: the QVX-NET page's "Set NET interface", for one unit or a table of them.
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <fstream>
@@ -8,13 +9,15 @@
 #include <sstream>
 #include <system_error>
 
-#include "app/error_box_text.h"
+#include "batch_progress.h"
+#include "batch_run.h"
 #include "commands.h"
+#include "dry_run.h"
 #include "interrupts.h"
 #include "net/ip_info.h"
-#include "net_link.h"
+#include "net/net_setup_endpoint.h"
 #include "report_file.h"
-#include "status_line.h"
+#include "table_check.h"
 #include "unit_outcome.h"
 #include "unit_table.h"
 
@@ -38,12 +41,12 @@ const vidideza::TAdapter& NamedAdapter(const vidideza::TIPInfo& info, const std:
 }
 
 // The options' values for the fields; what they leave empty the adapter fills, as choosing a
-// card fills the page. The server port starts as the page's 10100.
+// card fills the page. The server port starts as the page's.
 FieldDefaults DefaultsOf(const Arguments& arguments) {
-  FieldDefaults defaults{arguments.Value("--mask").value_or(""),
-                         arguments.Value("--gateway").value_or(""),
-                         arguments.Value("--server-ip").value_or(""),
-                         arguments.Value("--server-port").value_or("10100")};
+  FieldDefaults defaults{
+      arguments.Value("--mask").value_or(""), arguments.Value("--gateway").value_or(""),
+      arguments.Value("--server-ip").value_or(""),
+      arguments.Value("--server-port").value_or(std::to_string(vidideza::kDefaultServerPort))};
   if (const auto name = arguments.Value("--adapter")) {
     const vidideza::TIPInfo info;
     const vidideza::TAdapter& adapter = NamedAdapter(info, *name);
@@ -59,59 +62,14 @@ FieldDefaults DefaultsOf(const Arguments& arguments) {
   return defaults;
 }
 
-constexpr const char* kNotConfirmedMessage =
-    "Timeout error: the unit took its setup record but did not confirm; check it";
-
-constexpr const char* kInterruptedMessage = "Interrupted before the unit was found";
-constexpr const char* kInterruptedWritingMessage =
-    "Interrupted after the unit took its setup record; check it";
-
-// One unit set up: the field checks, then the run, given up when abandon() holds; the outcome
-// and its message.
-UnitOutcome SetUpUnit(
-    const vidideza::NetFieldTexts& texts, bool verify, const std::string& prefix, Console& console,
-    const std::function<bool()>& abandon = [] { return false; }) {
-  UnitOutcome outcome;
-  outcome.mac = texts.mac;
-  outcome.ip = texts.unitIp;
-  const auto start = std::chrono::steady_clock::now();
-  vidideza::NetUnitSettings settings;
-  if (const auto notice = vidideza::CheckNetFields(texts, settings)) {
-    outcome.outcome = Outcome::kFieldError;
-    outcome.message = *notice;
-    console.err << prefix << *notice << '\n';
-    return outcome;
-  }
-  try {
-    EventLoop loop;
-    StatusLine status(console.err, prefix);
-    NetLink link(
-        loop, texts.unitIp, settings.ServerPort, [](std::string_view) {},
-        [&status](const std::string& caption) { status.Show(caption); });
-    const bool set = link.SetUp(settings, verify, abandon);
-    if (set) {
-      outcome.outcome = Outcome::kDone;
-      outcome.message = "Succesfully set";
-    } else if (abandon()) {
-      outcome.outcome = Outcome::kInterrupted;
-      outcome.message = link.UnitTookRecord() ? kInterruptedWritingMessage : kInterruptedMessage;
-      status.End();
-      console.err << prefix << outcome.message << '\n';
-    } else if (link.UnitTookRecord()) {
-      outcome.outcome = Outcome::kNotConfirmed;
-      outcome.message = kNotConfirmedMessage;
-      console.err << prefix << kNotConfirmedMessage << '\n';
-    } else {
-      outcome.outcome = Outcome::kNotFound;
-      outcome.message = "Timeout error";
-    }
-  } catch (const vidideza::Exception&) {
-    outcome.outcome = Outcome::kLinkError;
-    outcome.message = vidideza::ErrorBoxTextFor(std::current_exception()).value_or("");
-    console.err << prefix << outcome.message << '\n';
-  }
-  outcome.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  return outcome;
+// The progress of one unit set up alone: its caption growing on one line, then what else
+// went wrong on its own line.
+BatchEvents GrowingProgress(BatchProgress& progress) {
+  return {[&progress](const CheckedUnit& unit) { progress.Begun(unit); },
+          [&progress](const CheckedUnit& unit, const std::string& caption) {
+            progress.Status(unit, caption);
+          },
+          [&progress](const UnitOutcome& outcome) { progress.Ended(outcome); }};
 }
 
 // The unit table, from the file or, for "-", from standard input; a file that cannot be read
@@ -155,46 +113,100 @@ int RunNetSetup(const Arguments& arguments, Console& console) {
   if (defaults.mask.empty()) {
     throw UsageError("qvxctl net-setup: --mask is needed (or --adapter, whose mask it takes)");
   }
-  const vidideza::NetFieldTexts texts{arguments.Value("--mac").value_or(""),
-                                      defaults.serverIp,
-                                      arguments.Value("--ip").value_or(""),
-                                      defaults.mask,
-                                      defaults.gateway,
-                                      defaults.serverPort};
-  const UnitOutcome outcome = SetUpUnit(texts, arguments.Has("--verify"), "", console);
+  const UnitRow row{
+      0,
+      {arguments.Value("--mac").value_or(""), defaults.serverIp,
+       arguments.Value("--ip").value_or(""), defaults.mask, defaults.gateway, defaults.serverPort}};
+  const TableCheck check = CheckUnitTable({row});
+  if (check.units.empty()) {
+    // The page's notice alone: "Wrong Mask".
+    const std::string& problem = check.problems.front();
+    console.err << problem.substr(problem.find(": ") + 2) << '\n';
+    return static_cast<int>(Outcome::kFieldError);
+  }
+  std::vector<UnitOutcome> outcomes;
+  {
+    BatchProgress progress(console.err, BatchProgress::Style::kGrowing, 1, false);
+    BatchLimits limits;
+    limits.parallel = 1;
+    limits.verify = arguments.Has("--verify");
+    outcomes = RunBatch(check.units, limits, GrowingProgress(progress));
+  }
+  const UnitOutcome& outcome = outcomes.front();
   if (outcome.outcome == Outcome::kDone) {
     console.out << outcome.message << '\n';
   }
   return static_cast<int>(outcome.outcome);
 }
 
+namespace {
+
+constexpr int kMostParallel = 256;
+
+// The table's problems and warnings on standard error; true when it may be used.
+bool TellTableCheck(const TableCheck& check, Console& console) {
+  for (const std::string& warning : check.warnings) {
+    console.err << "qvxctl batch: warning: " << warning << '\n';
+  }
+  if (check.problems.empty()) {
+    return true;
+  }
+  console.err << "qvxctl batch: the unit table is not used, nothing was sent:\n";
+  for (const std::string& problem : check.problems) {
+    console.err << "  " << problem << '\n';
+  }
+  return false;
+}
+
+}  // namespace
+
 int RunBatch(const Arguments& arguments, Console& console) {
   if (arguments.operands.size() != 1) {
     throw UsageError("qvxctl batch: give one unit table (UNITS.csv)");
   }
-  const auto units =
+  const std::size_t parallel = static_cast<std::size_t>(
+      BoundedInteger("--parallel", arguments.Value("--parallel").value_or("16"), 1, kMostParallel));
+  const auto rows =
       ReadUnitTable(ReadUnitTableText(arguments.operands.front()), DefaultsOf(arguments));
+  const TableCheck check = CheckUnitTable(rows);
+  if (!TellTableCheck(check, console)) {
+    return static_cast<int>(Outcome::kFieldError);
+  }
+  if (arguments.Has("--dry-run")) {
+    console.out << (arguments.Has("--json") ? DryRunJson(check.units, check.warnings) + '\n'
+                                            : DryRunText(check.units));
+    return 0;
+  }
   ReportFile report(arguments.Value("--report").value_or(""));
   std::vector<UnitOutcome> outcomes;
-  // Ctrl-C begins no new unit and lets the one in flight end; a second stops it at once. Either
+  // Ctrl-C begins no new unit and lets those in flight end; a second stops them at once. Either
   // way every unit begun is in the report and the summary.
   const Interrupts interrupts;
-  for (const UnitRow& unit : units) {
-    if (interrupts.Count() > 0) {
-      break;
-    }
-    const std::string prefix = "row " + std::to_string(unit.row) + " (" + unit.texts.mac + "): ";
-    UnitOutcome outcome = SetUpUnit(unit.texts, arguments.Has("--verify"), prefix, console,
-                                    [&interrupts] { return interrupts.Count() > 1; });
-    outcome.row = unit.row;
-    report.Add(outcome);
-    outcomes.push_back(std::move(outcome));
+  {
+    const auto style = parallel == 1           ? BatchProgress::Style::kGrowing
+                       : console.errIsTerminal ? BatchProgress::Style::kLive
+                                               : BatchProgress::Style::kEnded;
+    BatchProgress progress(console.err, style, check.units.size());
+    BatchEvents events = GrowingProgress(progress);
+    events.ended = [&progress, &report](const UnitOutcome& outcome) {
+      progress.Ended(outcome);
+      report.Add(outcome);
+    };
+    BatchLimits limits;
+    limits.parallel = parallel;
+    limits.verify = arguments.Has("--verify");
+    limits.beginNoMore = [&interrupts] { return interrupts.Count() > 0; };
+    limits.stopNow = [&interrupts] { return interrupts.Count() > 1; };
+    outcomes = RunBatch(check.units, limits, events);
   }
   report.Finish();
+  // The report and the summary list the units in table order, however they ended.
+  std::sort(outcomes.begin(), outcomes.end(),
+            [](const UnitOutcome& a, const UnitOutcome& b) { return a.row < b.row; });
   console.out << (arguments.Has("--json") ? ReportJson(outcomes) : ReportSummary(outcomes)) << '\n';
   if (interrupts.Count() > 0) {
-    console.err << "qvxctl batch: interrupted; " << units.size() - outcomes.size() << " of "
-                << units.size() << " units not begun\n";
+    console.err << "qvxctl batch: interrupted; " << check.units.size() - outcomes.size() << " of "
+                << check.units.size() << " units not begun\n";
     return interrupts.ExitStatus();
   }
   return BatchExitStatus(outcomes);

@@ -7,6 +7,7 @@
 
 #include "arguments.h"
 #include "event_loop.h"
+#include "net/net_setup_endpoint.h"
 #include "net_link.h"
 #include "serial_link.h"
 #include "status_line.h"
@@ -18,7 +19,7 @@ namespace qvxctl {
 struct LinkTarget {
   std::string serialPort;
   std::string netIp;
-  int serverPort = 10100;
+  int serverPort = vidideza::kDefaultServerPort;
 };
 
 // The options that name it; raises UsageError unless exactly one link is named.
