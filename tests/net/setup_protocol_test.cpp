@@ -331,5 +331,56 @@ TEST_F(SetupProtocolTest, AnEarlierUnitsMessagesDoNotCountInTheNextRun) {
   }
 }
 
+// The phase and outcome a caller reads instead of the caption, along each way a run can end.
+TEST_F(SetupProtocolTest, PhaseAndOutcomeFollowTheRun) {
+  EXPECT_EQ(protocol.Phase(), SetupPhase::kIdle);
+  EXPECT_EQ(window.status, "");  // nothing shown before the first step
+  EXPECT_EQ(protocol.Status(), PhaseCaption(SetupPhase::kIdle));
+
+  // Not found: no search answer before the eleventh tick.
+  protocol.StartSetupRun();
+  EXPECT_EQ(protocol.Phase(), SetupPhase::kWaiting);
+  EXPECT_EQ(protocol.RunOutcome(), SetupOutcome::kRunning);
+  for (int tick = 1; tick <= 11; ++tick) {
+    protocol.Timer2Timer();
+  }
+  EXPECT_EQ(protocol.Phase(), SetupPhase::kTimeout);
+  EXPECT_EQ(window.status, PhaseCaption(SetupPhase::kTimeout));
+  EXPECT_EQ(protocol.RunOutcome(), SetupOutcome::kNotFound);
+
+  // Not confirmed: the record went out, then the limit ran out.
+  FoundUnit();
+  EXPECT_EQ(protocol.RunOutcome(), SetupOutcome::kRunning);
+  protocol.Timer3Timer();
+  EXPECT_EQ(protocol.RunOutcome(), SetupOutcome::kNotConfirmed);
+
+  // Set, then found again by a port query.
+  FoundUnit();
+  Receive(UnitPacket(kSetupAcknowledgement), window.unitIp);
+  for (std::uint8_t request = 0xB2; request <= 0xB7; ++request) {
+    Receive(UnitPacket(request), window.unitIp);
+  }
+  EXPECT_EQ(protocol.RunOutcome(), SetupOutcome::kRunning);
+  Receive(SearchAnswer(settings.UnitMac), window.unitIp);
+  EXPECT_EQ(protocol.Phase(), SetupPhase::kSet);
+  EXPECT_EQ(window.status, "Succesfully set");
+  EXPECT_EQ(protocol.RunOutcome(), SetupOutcome::kSet);
+  protocol.Timer2Timer();
+  Receive(PortAnswer(0x11, 0x27), window.unitIp);
+  EXPECT_EQ(protocol.Phase(), SetupPhase::kUnitReady);
+  EXPECT_EQ(protocol.RunOutcome(), SetupOutcome::kSet);
+}
+
+TEST_F(SetupProtocolTest, ConcernsTheTypedAddressAndTheUnitFoundThere) {
+  EXPECT_TRUE(protocol.ConcernsSender("203.0.113.10"));
+  EXPECT_FALSE(protocol.ConcernsSender("203.0.113.11"));
+  EXPECT_FALSE(protocol.ConcernsSender(""));
+  FoundUnit();
+  window.unitIp = "203.0.113.20";  // the field edited while the unit is written
+  EXPECT_TRUE(protocol.ConcernsSender("203.0.113.10"));
+  EXPECT_TRUE(protocol.ConcernsSender("203.0.113.20"));
+  EXPECT_FALSE(protocol.ConcernsSender("203.0.113.11"));
+}
+
 }  // namespace
 }  // namespace vidideza

@@ -2,7 +2,10 @@
 
 #include <cstdio>
 #include <map>
+#include <optional>
+#include <utility>
 
+#include "base/integer_parsing.h"
 #include "net/address_parsing.h"
 
 namespace qvxctl {
@@ -17,6 +20,35 @@ std::string TailText(const vidideza::NetUnitSettings& settings) {
   char text[8];
   std::snprintf(text, sizeof text, "%02X-%02X", settings.UnitMac[4], settings.UnitMac[5]);
   return text;
+}
+
+// The page takes the low eight bits of each part of an address ("198.51.100.300" reads as
+// 198.51.100.44). A batch must never write an address other than the one typed: a part above
+// 255 is a fault of the table.
+bool PartsFitBytes(const std::string& address) {
+  for (const std::string& part : vidideza::Split('.', address)) {
+    const auto value = vidideza::TryParseInteger(part);
+    if (value && (*value < 0 || *value > 255)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// The notice of the first address field whose parts do not fit in bytes, in the page's order.
+std::optional<std::string> WrappedAddress(const vidideza::NetFieldTexts& texts) {
+  const std::pair<const std::string*, const char*> fields[] = {
+      {&texts.serverIp, "Wrong Server IP"},
+      {&texts.unitIp, "Wrong IP address"},
+      {&texts.mask, "Wrong Mask"},
+      {&texts.gateway, "Wrong Gateway address"},
+  };
+  for (const auto& [text, notice] : fields) {
+    if (!PartsFitBytes(*text)) {
+      return std::string(notice) + " (" + *text + ": a part above 255)";
+    }
+  }
+  return std::nullopt;
 }
 
 }  // namespace
@@ -42,7 +74,11 @@ TableCheck CheckUnitTable(const std::vector<UnitRow>& rows) {
   TableCheck check;
   for (const UnitRow& row : rows) {
     CheckedUnit unit{row.row, row.texts, {}, {}};
-    if (const auto notice = vidideza::CheckNetFields(row.texts, unit.settings)) {
+    auto notice = vidideza::CheckNetFields(row.texts, unit.settings);
+    if (!notice) {
+      notice = WrappedAddress(row.texts);
+    }
+    if (notice) {
       check.problems.push_back("row " + std::to_string(row.row) + ": " + *notice);
       continue;
     }

@@ -20,8 +20,9 @@ struct CheckedUnit {
 // The whole table looked at before any unit is written.
 struct TableCheck {
   std::vector<CheckedUnit> units;
-  // What makes the table bad: a field the page would refuse ("row 4: Wrong Mask"), a MAC or an
-  // address two rows give ("rows 3 and 9: the same MAC 00-20-4A-E0-2C-BE").
+  // What makes the table bad: a field the page would refuse ("row 4: Wrong Mask") or would read
+  // as another address (a part above 255), a MAC or an address two rows give ("rows 3 and 9:
+  // the same MAC 00-20-4A-E0-2C-BE").
   std::vector<std::string> problems;
   // Rows whose MACs end in the same two bytes: the address announcement carries only those, so
   // both units would take it. They are set one after the other, never at the same time.
