@@ -41,7 +41,15 @@ void NetSetupEndpoint::Attach(SetupMessageReceiver& run) {
 }
 
 void NetSetupEndpoint::Detach(const SetupMessageReceiver& run) {
-  std::erase(runs_, &run);
+  // While a datagram is handed round, the run's place is only emptied: the walk goes on by
+  // index, and a run detached meanwhile must not be reached.
+  if (delivering_) {
+    std::replace_if(
+        runs_.begin(), runs_.end(), [&run](const SetupMessageReceiver* r) { return r == &run; },
+        nullptr);
+  } else {
+    std::erase(runs_, &run);
+  }
 }
 
 void NetSetupEndpoint::SendToSetupPort(const std::string& host, const std::string& data) {
@@ -57,11 +65,22 @@ void NetSetupEndpoint::Deliver(std::string_view data, const TIdSocketHandle& bin
   if (onDatagram_) {
     onDatagram_(data);
   }
-  // A run may end, and be detached, while a message is handled: the list is walked as it was.
-  const std::vector<SetupMessageReceiver*> runs = runs_;
-  for (SetupMessageReceiver* run : runs) {
-    if (std::find(runs_.begin(), runs_.end(), run) != runs_.end() &&
-        run->ConcernsSender(binding.SenderIP)) {
+  // Many runs share the endpoint, and every unit answers every run's broadcast query: the walk
+  // must cost little per run. Runs attached meanwhile wait for the next datagram.
+  struct Walk {
+    NetSetupEndpoint& endpoint;
+    explicit Walk(NetSetupEndpoint& e) : endpoint(e) { endpoint.delivering_ = true; }
+    Walk(const Walk&) = delete;
+    Walk& operator=(const Walk&) = delete;
+    ~Walk() {
+      endpoint.delivering_ = false;
+      std::erase(endpoint.runs_, nullptr);
+    }
+  } walk(*this);
+  const std::size_t count = runs_.size();
+  for (std::size_t i = 0; i < count; ++i) {
+    SetupMessageReceiver* run = runs_[i];
+    if (run != nullptr && run->ConcernsSender(binding.SenderIP)) {
       run->HandleSetupDatagram(data, binding.SenderIP, binding.SenderPort);
     }
   }

@@ -45,7 +45,8 @@ class NetSetupEndpoint {
   void Deliver(std::string_view data, const TIdSocketHandle& binding);
 
   DatagramSink onDatagram_;
-  std::vector<SetupMessageReceiver*> runs_;  // not owned
+  std::vector<SetupMessageReceiver*> runs_;  // not owned; emptied places while delivering_
+  bool delivering_ = false;
   TIdUDPServer server_;
 };
 

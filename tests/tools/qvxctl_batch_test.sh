@@ -4,7 +4,8 @@
 # table checked whole before anything is sent, a dry run that sends nothing, then 23 units set
 # eight at a time while unit 3 is silent, unit 5 slow, a row's MAC belongs to no unit, and a
 # third address forges answers for every unit all along. Every unit's received bytes are
-# checked against what the dry run said it would be sent.
+# checked against what the dry run said it would be sent, and each unit set must then tell its
+# command port (--verify).
 # Usage: with-test-network --units 24 SIM qvxctl_batch_test.sh QVXCTL SIM
 set -u
 qvxctl=$(realpath "$1")
@@ -92,7 +93,7 @@ forger=$!
 pids+=($forger)
 
 started=$(date +%s%N)
-"$qvxctl" batch units.csv --parallel 8 --report report.csv --adapter br0 \
+"$qvxctl" batch units.csv --parallel 8 --verify --report report.csv --adapter br0 \
   --gateway 198.51.100.254 >out 2>err
 status=$?
 took=$((($(date +%s%N) - started) / 1000000))

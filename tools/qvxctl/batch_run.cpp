@@ -27,6 +27,17 @@ constexpr const char* kInterruptedWritingMessage =
 // How often the loop looks at the requests to stop while every unit waits.
 constexpr auto kLookAround = std::chrono::milliseconds(100);
 
+// A run queries once a second from its start, and every unit that has taken an announcement
+// answers every run's query: runs begun in the same instant would draw all those answers in the
+// same instant. Their starts are spread over a second instead.
+Clock::duration StartSpacing(std::size_t parallel) {
+  if (parallel <= 1) {
+    return Clock::duration(0);
+  }
+  return std::chrono::duration_cast<Clock::duration>(std::chrono::seconds(1)) /
+         static_cast<Clock::rep>(parallel);
+}
+
 // A unit in flight.
 struct Flight {
   const CheckedUnit* unit;
@@ -74,7 +85,7 @@ UnitOutcome OutcomeOf(const Flight& flight, bool interrupted) {
 class Batch {
  public:
   Batch(const std::vector<CheckedUnit>& units, const BatchLimits& limits, const BatchEvents& events)
-      : limits_(limits), events_(events) {
+      : limits_(limits), events_(events), spacing_(StartSpacing(limits.parallel)) {
     for (const CheckedUnit& unit : units) {
       waiting_.push_back(&unit);
     }
@@ -103,7 +114,8 @@ class Batch {
 
  private:
   void BeginWhatMay() {
-    for (auto it = waiting_.begin(); it != waiting_.end() && flights_.size() < limits_.parallel;) {
+    for (auto it = waiting_.begin(); it != waiting_.end() && flights_.size() < limits_.parallel &&
+                                     Clock::now() >= nextBegin_;) {
       const CheckedUnit& unit = **it;
       const bool sharesAnnouncement =
           std::any_of(flights_.begin(), flights_.end(), [&unit](const Flight& flight) {
@@ -114,6 +126,7 @@ class Batch {
         continue;
       }
       Begin(unit);
+      nextBegin_ = Clock::now() + spacing_;
       it = waiting_.erase(it);
     }
   }
@@ -155,8 +168,12 @@ class Batch {
 
   void RunLoop() {
     const auto done = [this] { return AnyEnded() || limits_.stopNow(); };
+    auto until = Clock::now() + kLookAround;
+    if (!waiting_.empty() && flights_.size() < limits_.parallel) {
+      until = std::min(until, nextBegin_);  // the next unit may begin then
+    }
     try {
-      loop_.RunUntil(done, Clock::now() + kLookAround);
+      loop_.RunUntil(done, until);
     } catch (const vidideza::Exception&) {
       // A send the endpoint refused ends the run that sent it; anything else ends the batch.
       const bool claimed = std::any_of(flights_.begin(), flights_.end(),
@@ -189,6 +206,8 @@ class Batch {
 
   const BatchLimits& limits_;
   const BatchEvents& events_;
+  const Clock::duration spacing_;
+  Clock::time_point nextBegin_{};
   EventLoop loop_;
   std::map<int, std::unique_ptr<vidideza::NetSetupEndpoint>> endpoints_;
   std::list<const CheckedUnit*> waiting_;
