@@ -19,6 +19,9 @@
 //                                        times, each time waiting until the response window
 //                                        (class TMemo) holds two lines more, the last a reply;
 //                                        prints the time taken, fails on a round with no reply
+//   win32_window_driver answers TITLE SECONDS  for that long, asks the window of that title
+//                                        every 10 ms for a message it must answer (WM_NULL) and
+//                                        prints how long the answers took: the median, p99, most
 #include <windows.h>
 
 #include <algorithm>
@@ -160,6 +163,39 @@ int Rounds(HWND window, const std::string& caption, int count) {
   return 0;
 }
 
+// How long the window's thread takes to answer a message while it works: every 10 ms for the
+// given time, as a person's clicks would come.
+int Answers(HWND window, double seconds) {
+  LARGE_INTEGER frequency{};
+  LARGE_INTEGER begin{};
+  ::QueryPerformanceFrequency(&frequency);
+  ::QueryPerformanceCounter(&begin);
+  const auto now = [&] {
+    LARGE_INTEGER t{};
+    ::QueryPerformanceCounter(&t);
+    return static_cast<double>(t.QuadPart - begin.QuadPart) * 1000.0 /
+           static_cast<double>(frequency.QuadPart);
+  };
+  std::vector<double> took;
+  while (now() < seconds * 1000.0) {
+    const double asked = now();
+    DWORD_PTR result = 0;
+    if (::SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result) == 0) {
+      std::printf("the window did not answer within 10 s\n");
+      return 1;
+    }
+    took.push_back(now() - asked);
+    ::Sleep(10);
+  }
+  std::sort(took.begin(), took.end());
+  const auto at = [&](double share) {
+    return took[std::min(took.size() - 1, static_cast<std::size_t>(share * took.size()))];
+  };
+  std::printf("%zu answers: median %.1f ms, p99 %.1f ms, most %.1f ms\n", took.size(), at(0.5),
+              at(0.99), took.back());
+  return 0;
+}
+
 int main(int argc, char* argv[]) {
   std::vector<HWND> windows;
   ::EnumWindows(&AddWindow, reinterpret_cast<LPARAM>(&windows));
@@ -227,6 +263,14 @@ int main(int argc, char* argv[]) {
   if (argc == 3 && std::strcmp(argv[1], "foreground") == 0) {
     const HWND front = ::GetForegroundWindow();
     return front != nullptr && Text(front) == argv[2] ? 0 : 1;
+  }
+  if (argc == 4 && std::strcmp(argv[1], "answers") == 0) {
+    for (HWND window : windows) {
+      if (Text(window) == argv[2]) {
+        return Answers(window, std::atof(argv[3]));
+      }
+    }
+    return 1;
   }
   if (argc == 5 && std::strcmp(argv[1], "rounds") == 0) {
     for (HWND window : windows) {
