@@ -376,6 +376,39 @@ TEST_F(Win32WindowTest, EveryFieldFollowsTheLabelThatNamesIt) {
   EXPECT_EQ(fields, 18);
 }
 
+// A screen reader reads the response window as a read-only text whose value is its lines, as
+// shown (the same text WM_GETTEXT gives).
+TEST_F(Win32WindowTest, TheResponseWindowIsAReadOnlyTextWhoseValueIsItsLines) {
+  ASSERT_TRUE(SUCCEEDED(::CoInitialize(nullptr)));
+  window_->AddResponseLine("SND: A000A,SV");
+  window_->AddResponseLine("RCV: A000A,SV,T21.5,OK\r caf\xe9");
+  IAccessible* accessible = nullptr;
+  ASSERT_TRUE(SUCCEEDED(
+      ::AccessibleObjectFromWindow(Control("Memo1"), static_cast<DWORD>(OBJID_CLIENT),
+                                   __uuidof(IAccessible), reinterpret_cast<void**>(&accessible))));
+  VARIANT self{};
+  self.vt = VT_I4;
+  self.lVal = CHILDID_SELF;
+  BSTR value = nullptr;
+  EXPECT_EQ(accessible->get_accValue(self, &value), S_OK);
+  const std::wstring read = value != nullptr ? std::wstring(value, ::SysStringLen(value)) : L"";
+  ::SysFreeString(value);
+  EXPECT_EQ(read, L"SND: A000A,SV\r\nRCV: A000A,SV,T21.5,OK\u240D caf\u00E9");
+  wchar_t text[256] = {};
+  ::SendMessageW(Control("Memo1"), WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text));
+  EXPECT_EQ(read, std::wstring(text));
+  VARIANT role{};
+  EXPECT_EQ(accessible->get_accRole(self, &role), S_OK);
+  EXPECT_EQ(role.vt, VT_I4);
+  EXPECT_EQ(role.lVal, ROLE_SYSTEM_TEXT);
+  VARIANT state{};
+  ASSERT_EQ(accessible->get_accState(self, &state), S_OK);
+  EXPECT_NE(state.lVal & STATE_SYSTEM_READONLY, 0);
+  EXPECT_EQ(accessible->put_accValue(self, nullptr), E_NOTIMPL);
+  accessible->Release();
+  ::CoUninitialize();
+}
+
 // The visible tooltip windows of this thread, with their texts.
 BOOL CALLBACK AddShownTip(HWND window, LPARAM tips) {
   if (ClassOf(window) == TOOLTIPS_CLASSW && ::IsWindowVisible(window)) {

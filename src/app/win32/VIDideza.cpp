@@ -1,4 +1,5 @@
 // The program VIDideza for Windows: start-up, the message loop and shutdown, one step a line.
+#include <objbase.h>
 #include <windows.h>
 
 #include <memory>
@@ -22,12 +23,31 @@ std::string ProgramFileName() {
   return vidideza::Bytes(path.substr(path.find_last_of(L"\\/") + 1));
 }
 
+// COM on the window's thread while the program runs: screen readers get the response window's
+// accessible object through it.
+class ComOnThisThread {
+ public:
+  ComOnThisThread()
+      : initialized_(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+  ComOnThisThread(const ComOnThisThread&) = delete;
+  ComOnThisThread& operator=(const ComOnThisThread&) = delete;
+  ~ComOnThisThread() {
+    if (initialized_) {
+      ::CoUninitialize();
+    }
+  }
+
+ private:
+  bool initialized_;
+};
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*commandLine*/,
                     int show) {
   using namespace vidideza;
   // The program takes no arguments.
+  const ComOnThisThread com;
   auto dialogs = std::make_unique<Win32Dialogs>(Wide(ApplicationTitle(ProgramFileName())));
   Win32Dialogs& boxes = *dialogs;
   TWin32Form1 window(std::move(dialogs));

@@ -1,4 +1,5 @@
 #include "app/win32/win32_response_view.h"
+#include "app/win32/win32_text_accessible.h"
 
 #include <windowsx.h>
 
@@ -459,6 +460,9 @@ LRESULT Win32ResponseView::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       target[count] = L'\0';
       return static_cast<LRESULT>(count);
     }
+    // As a screen reader reads it: a read-only text whose value is that text.
+    case WM_GETOBJECT:
+      return AnswerAccessibleObject(window_, wParam, lParam, [this] { return AllText(); });
     default:
       break;
   }
