@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <utility>
+#include <vector>
 
 namespace qvxctl {
 
@@ -55,17 +56,29 @@ void EventLoop::RemoveTimer(int timer) {
 }
 
 void EventLoop::RunDueTimers() {
-  // A handler may start, stop or add timers, this one included: each is looked up afresh.
+  // The timers due now run in the order they fell due, whatever their numbers: a loop woken late
+  // must not let a later tick overtake an earlier one.
+  const auto now = Clock::now();
+  std::vector<std::pair<Clock::time_point, std::size_t>> due;
   for (std::size_t i = 0; i < timers_.size(); ++i) {
-    const auto now = Clock::now();
     if (timers_[i].running && now >= timers_[i].due) {
-      // Ticks missed while the thread was held up are not made up in a burst: the unit would
-      // get a run of queries at once, which the window never sends.
-      const auto next = timers_[i].due + timers_[i].period;
-      timers_[i].due = next > now ? next : now + timers_[i].period;
-      const Handler handler = timers_[i].handler;
-      handler();
+      due.emplace_back(timers_[i].due, i);
     }
+  }
+  std::sort(due.begin(), due.end());
+  // A handler may start, stop or add timers, this one included: each is looked at afresh.
+  for (const auto& [when, i] : due) {
+    Timer& timer = timers_[i];
+    if (!timer.running || timer.due != when) {
+      continue;
+    }
+    // Ticks missed while the thread was held up are not made up in a burst: the unit would
+    // get a run of queries at once, which the window never sends.
+    const auto next = timer.due + timer.period;
+    const auto at = Clock::now();
+    timer.due = next > at ? next : at + timer.period;
+    const Handler handler = timer.handler;
+    handler();
   }
 }
 

@@ -38,6 +38,20 @@ TEST(EventLoopTest, TimersRunAtTheirPeriodAndRestartOnlyWhenStopped) {
   EXPECT_TRUE(ticks.empty());
 }
 
+// A loop woken late runs the timers due in the order they fell due, not in the order they were
+// added.
+TEST(EventLoopTest, TimersDueTogetherRunInTheOrderTheyFellDue) {
+  EventLoop loop;
+  std::string ticks;
+  const int late = loop.AddTimer(40ms, [&] { ticks += 'l'; });
+  const int early = loop.AddTimer(20ms, [&] { ticks += 'e'; });
+  loop.StartTimer(late);
+  loop.StartTimer(early);
+  std::this_thread::sleep_for(60ms);  // both due before the loop looks
+  EXPECT_TRUE(loop.RunUntil([&] { return ticks.size() >= 2; }, EventLoop::Clock::now() + 1s));
+  EXPECT_EQ(ticks.substr(0, 2), "el");
+}
+
 TEST(EventLoopTest, TicksMissedWhileHeldUpComeAsOneNotAsABurst) {
   EventLoop loop;
   std::vector<EventLoop::Clock::time_point> ticks;
