@@ -2,8 +2,6 @@
 // gets the platform's sharing error (32); every failure reports the platform's own code.
 #include <windows.h>
 
-#include <string>
-
 #include "app/io_error.h"
 #include "app/log_file.h"
 #include "base/win32_handle.h"
@@ -35,27 +33,13 @@ class Win32LogFile final : public LogFile {
   void Append(std::initializer_list<std::string_view> pieces) override {
     std::size_t total = 0;
     for (const std::string_view piece : pieces) {
+      WritePiece(piece);
       total += piece.size();
-    }
-    if (pieces.size() == 1) {
-      WritePiece(*pieces.begin());
-    } else if (total <= kGatheredMost) {
-      gathered_.clear();
-      for (const std::string_view piece : pieces) {
-        gathered_.append(piece);
-      }
-      WritePiece(gathered_);
-    } else {
-      for (const std::string_view piece : pieces) {
-        WritePiece(piece);  // a huge line is written from where it lies
-      }
     }
     end_.QuadPart += static_cast<LONGLONG>(total);
   }
 
  private:
-  static constexpr std::size_t kGatheredMost = 64 * 1024;
-
   // On failure the file is cut back to its end before the pieces, and the pointer with it.
   void WritePiece(std::string_view bytes) {
     while (!bytes.empty()) {
@@ -77,7 +61,6 @@ class Win32LogFile final : public LogFile {
 
   UniqueHandle file_;
   LARGE_INTEGER end_{};  // where the next line goes
-  std::string gathered_;
 };
 
 }  // namespace

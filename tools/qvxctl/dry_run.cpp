@@ -1,6 +1,7 @@
 #include "dry_run.h"
 
 #include "json_text.h"
+#include "net/address_parsing.h"
 #include "net/setup_packets.h"
 
 namespace qvxctl {
@@ -9,8 +10,9 @@ namespace {
 
 std::string Settings(const CheckedUnit& unit) {
   const vidideza::NetUnitSettings& s = unit.settings;
-  return unit.unitIp + ", mask " + DottedIp(s.SubnetMask) + ", gateway " + DottedIp(s.Gateway) +
-         ", server " + DottedIp(s.ServerIp) + ':' + std::to_string(s.ServerPort);
+  return unit.unitIp + ", mask " + vidideza::DottedText(s.SubnetMask) + ", gateway " +
+         vidideza::DottedText(s.Gateway) + ", server " + vidideza::DottedText(s.ServerIp) + ':' +
+         std::to_string(s.ServerPort);
 }
 
 }  // namespace
@@ -51,9 +53,9 @@ std::string DryRunJson(const std::vector<CheckedUnit>& units,
     json += i == 0 ? "\n  " : ",\n  ";
     json += "{\"row\": " + std::to_string(u.row) + ", \"mac\": " + JsonString(MacText(s)) +
             ", \"ip\": " + JsonString(u.unitIp) +
-            ", \"mask\": " + JsonString(DottedIp(s.SubnetMask)) +
-            ", \"gateway\": " + JsonString(DottedIp(s.Gateway)) +
-            ", \"server_ip\": " + JsonString(DottedIp(s.ServerIp)) +
+            ", \"mask\": " + JsonString(vidideza::DottedText(s.SubnetMask)) +
+            ", \"gateway\": " + JsonString(vidideza::DottedText(s.Gateway)) +
+            ", \"server_ip\": " + JsonString(vidideza::DottedText(s.ServerIp)) +
             ", \"server_port\": " + std::to_string(s.ServerPort) +
             ", \"announcement\": " + JsonString(HexText(vidideza::AddressAnnouncement(s))) +
             ", \"setup_record\": " + JsonString(HexText(vidideza::SetupRecord(s))) + "}";

@@ -1,9 +1,7 @@
 // net-setup and batch: the QVX-NET page's "Set NET interface", for one unit or a table of them.
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <fstream>
-#include <functional>
 #include <iostream>
 #include <ostream>
 #include <sstream>
@@ -62,9 +60,8 @@ FieldDefaults DefaultsOf(const Arguments& arguments) {
   return defaults;
 }
 
-// The progress of one unit set up alone: its caption growing on one line, then what else
-// went wrong on its own line.
-BatchEvents GrowingProgress(BatchProgress& progress) {
+// A batch's events, each told to its progress display.
+BatchEvents ProgressEvents(BatchProgress& progress) {
   return {[&progress](const CheckedUnit& unit) { progress.Begun(unit); },
           [&progress](const CheckedUnit& unit, const std::string& caption) {
             progress.Status(unit, caption);
@@ -130,7 +127,7 @@ int RunNetSetup(const Arguments& arguments, Console& console) {
     BatchLimits limits;
     limits.parallel = 1;
     limits.verify = arguments.Has("--verify");
-    outcomes = RunBatch(check.units, limits, GrowingProgress(progress));
+    outcomes = RunBatch(check.units, limits, ProgressEvents(progress));
   }
   const UnitOutcome& outcome = outcomes.front();
   if (outcome.outcome == Outcome::kDone) {
@@ -187,7 +184,7 @@ int RunBatch(const Arguments& arguments, Console& console) {
                        : console.errIsTerminal ? BatchProgress::Style::kLive
                                                : BatchProgress::Style::kEnded;
     BatchProgress progress(console.err, style, check.units.size());
-    BatchEvents events = GrowingProgress(progress);
+    BatchEvents events = ProgressEvents(progress);
     events.ended = [&progress, &report](const UnitOutcome& outcome) {
       progress.Ended(outcome);
       report.Add(outcome);

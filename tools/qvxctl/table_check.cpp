@@ -61,11 +61,6 @@ std::string MacText(const vidideza::NetUnitSettings& settings) {
   return text;
 }
 
-std::string DottedIp(const std::array<std::uint8_t, 4>& a) {
-  return std::to_string(a[0]) + '.' + std::to_string(a[1]) + '.' + std::to_string(a[2]) + '.' +
-         std::to_string(a[3]);
-}
-
 bool ShareAnnouncement(const vidideza::NetUnitSettings& a, const vidideza::NetUnitSettings& b) {
   return a.UnitMac[4] == b.UnitMac[4] && a.UnitMac[5] == b.UnitMac[5];
 }
@@ -82,7 +77,7 @@ TableCheck CheckUnitTable(const std::vector<UnitRow>& rows) {
       check.problems.push_back("row " + std::to_string(row.row) + ": " + *notice);
       continue;
     }
-    unit.unitIp = DottedIp(unit.settings.UnitIp);
+    unit.unitIp = vidideza::DottedText(unit.settings.UnitIp);
     check.units.push_back(std::move(unit));
   }
   // Each MAC, address and MAC end against the first row that gave it.

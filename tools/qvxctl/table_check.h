@@ -34,8 +34,7 @@ TableCheck CheckUnitTable(const std::vector<UnitRow>& rows);
 // The address announcement of one would be taken by the other's unit too.
 bool ShareAnnouncement(const vidideza::NetUnitSettings& a, const vidideza::NetUnitSettings& b);
 
-// "00-20-4A-E0-2C-BE" and "198.51.100.10", as the checks read them.
+// "00-20-4A-E0-2C-BE", as the checks read it.
 std::string MacText(const vidideza::NetUnitSettings& settings);
-std::string DottedIp(const std::array<std::uint8_t, 4>& address);
 
 }  // namespace qvxctl
