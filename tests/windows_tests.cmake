@@ -21,7 +21,7 @@ add_executable(core_tests
   console/spin_value_test.cpp
   console/text_datagram_test.cpp
   net/address_parsing_test.cpp
-  net/host_lookup_test.cpp
+  base/host_lookup_test.cpp
   base/integer_parsing_test.cpp
   base/large_buffer_test.cpp
   net/setup_packets_test.cpp
@@ -29,6 +29,8 @@ add_executable(core_tests
   net/udp_server_test.cpp
   net/win32_adapter_records_test.cpp
   net/win32_udp_peer.cpp
+  serial/remote_port_name_test.cpp
+  serial/telnet_codec_test.cpp
   serial/win32_com_port_test.cpp
   serial/win32_line_settings_test.cpp
   serial/win32_port_listings_test.cpp

@@ -12,7 +12,7 @@
 #include "base/link_thread.h"
 #include "base/ui_dispatcher.h"
 #include "base/ui_thread_check.h"
-#include "net/host_lookup.h"
+#include "base/host_lookup.h"
 #include "net/udp_socket.h"
 
 namespace vidideza {
@@ -100,7 +100,7 @@ class TIdUDPServer {
   UiThreadCheck uiThread_;
   std::vector<std::unique_ptr<TIdSocketHandle>> bindings_;
   TIdSocketHandle* sending_ = nullptr;
-  HostLookup lookups_{LookUpHost};
+  HostLookup lookups_{LookUpHost, RaiseLookUpTryAgain};
   std::unique_ptr<TIdUDPListenerThread> listener_;
 };
 

@@ -13,8 +13,6 @@ namespace {
 // How long the thread rests when a handler left the waiting bytes unread, so that a device
 // that stays readable cannot make it spin.
 constexpr auto kIdlePace = std::chrono::milliseconds(20);
-// How often a vanished device is looked for: at most four wake-ups a second.
-constexpr auto kReturnPace = std::chrono::milliseconds(250);
 // A reopened device that fails again this soon, before it gave anything, is taken as the same
 // unplug (a plug that bounces), not a new one.
 constexpr auto kReturnSettling = std::chrono::seconds(1);
@@ -108,10 +106,11 @@ void TComThread::ReportFailure(const EComError& error, std::uint64_t failuresSee
 }
 
 bool TComThread::WatchForReturn() {
-  for (;;) {
+  for (int looks = 0;; ++looks) {
     {
       std::unique_lock lock(stopMutex_);
-      if (stopAsked_.wait_for(lock, kReturnPace, [this] { return stop_.load(); })) {
+      if (stopAsked_.wait_for(lock, ReturnWatchPace(deviceName_, looks),
+                              [this] { return stop_.load(); })) {
         return false;
       }
     }

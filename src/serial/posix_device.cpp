@@ -399,11 +399,11 @@ std::optional<int> ChangeProcessPriority(TPriorityClass /*priority*/) {
 void RestoreProcessPriority(int /*saved*/) {}
 void RaiseReceiveThreadPriority() {}
 
-std::unique_ptr<SerialDevice> OpenSerialDevice(const std::string& deviceName) {
+std::unique_ptr<SerialDevice> OpenLocalSerialDevice(const std::string& deviceName) {
   return std::make_unique<PosixSerialDevice>(deviceName);
 }
 
-bool SerialDevicePresent(const std::string& deviceName) {
+bool LocalSerialDevicePresent(const std::string& deviceName) {
   struct stat st {};
   return !deviceName.empty() && ::stat(PosixDevicePath(deviceName).c_str(), &st) == 0 &&
          S_ISCHR(st.st_mode);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -62,12 +63,21 @@ void RestoreProcessPriority(int saved);
 // The receive thread runs at the highest priority the platform grants it.
 void RaiseReceiveThreadPriority();
 
-// Opens the named device exclusively, for reading and writing.
+// Opens the named device exclusively, for reading and writing: a device of this machine, or a
+// port at a serial device server ("rfc2217://HOST:PORT", "socket://HOST:PORT").
 std::unique_ptr<SerialDevice> OpenSerialDevice(const std::string& deviceName);
 
-// Whether a device of this name is there now, as cheaply as the platform tells: a link whose
-// adapter was unplugged looks for it a few times a second.
+// Whether a device of this name is there now, as cheaply as the platform tells (for a server:
+// whether it takes a connection): a link whose device vanished looks for it again and again.
 bool SerialDevicePresent(const std::string& deviceName);
+
+// How long a link whose device vanished waits before its next look: four looks a second, and
+// for a server, after the first second, ever longer pauses up to a few seconds.
+std::chrono::milliseconds ReturnWatchPace(const std::string& deviceName, int looksSoFar);
+
+// The platform's own devices, which the two above serve for every name that is no server's.
+std::unique_ptr<SerialDevice> OpenLocalSerialDevice(const std::string& deviceName);
+bool LocalSerialDevicePresent(const std::string& deviceName);
 
 // The ports the selector offers, read anew on each call: "COM1" ... "COM9", then the serial
 // devices present now, with what the system tells about each.

@@ -383,11 +383,11 @@ void RaiseReceiveThreadPriority() {
   ::SetThreadPriority(::GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL);
 }
 
-std::unique_ptr<SerialDevice> OpenSerialDevice(const std::string& deviceName) {
+std::unique_ptr<SerialDevice> OpenLocalSerialDevice(const std::string& deviceName) {
   return std::make_unique<Win32SerialDevice>(deviceName);
 }
 
-bool SerialDevicePresent(const std::string& deviceName) {
+bool LocalSerialDevicePresent(const std::string& deviceName) {
   std::string name = deviceName;
   if (name.rfind("\\\\.\\", 0) == 0) {
     name.erase(0, 4);

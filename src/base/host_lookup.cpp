@@ -1,4 +1,4 @@
-#include "net/host_lookup.h"
+#include "base/host_lookup.h"
 
 #include <algorithm>
 #include <condition_variable>
@@ -6,8 +6,6 @@
 #include <mutex>
 #include <optional>
 #include <utility>
-
-#include "net/udp_socket.h"
 
 namespace vidideza {
 
@@ -20,8 +18,12 @@ struct HostLookup::Answer {
   std::exception_ptr error;
 };
 
-HostLookup::HostLookup(LookUp lookUp, std::chrono::milliseconds limit, std::size_t mostPending)
-    : lookUp_(std::move(lookUp)), limit_(limit), mostPending_(mostPending) {}
+HostLookup::HostLookup(LookUp lookUp, RaiseNoAnswer raiseNoAnswer, std::chrono::milliseconds limit,
+                       std::size_t mostPending)
+    : lookUp_(std::move(lookUp)),
+      raiseNoAnswer_(std::move(raiseNoAnswer)),
+      limit_(limit),
+      mostPending_(mostPending) {}
 
 HostLookup::~HostLookup() {
   for (Running& running : pending_) {
@@ -50,7 +52,8 @@ void HostLookup::JoinFinished() {
 std::string HostLookup::Resolve(const std::string& name) {
   JoinFinished();
   if (pending_.size() >= mostPending_) {
-    RaiseLookUpTryAgain();
+    raiseNoAnswer_();
+    std::terminate();  // the caller's error never returns
   }
   auto answer = std::make_shared<Answer>();
   // The thread gets its own copies: it may outlive this object.
@@ -72,7 +75,8 @@ std::string HostLookup::Resolve(const std::string& name) {
   if (!answer->done.wait_for(lock, limit_, [&] { return answer->finished; })) {
     lock.unlock();
     pending_.push_back({std::move(thread), std::move(answer)});
-    RaiseLookUpTryAgain();
+    raiseNoAnswer_();
+    std::terminate();  // the caller's error never returns
   }
   lock.unlock();
   thread.join();
