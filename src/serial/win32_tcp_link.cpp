@@ -1,9 +1,10 @@
 // A TCP connection to a serial device server on Windows: a non-blocking socket whose receive
 // side an event reports, keep-alive so that a server gone silent is found, and waits that
 // another thread's wake event ends.
-#include <mstcpip.h>
 #include <winsock2.h>
 #include <ws2tcpip.h>
+// After the two above, whose types it uses.
+#include <mstcpip.h>
 
 #include "base/host_lookup.h"
 #include "base/win32_error_text.h"

@@ -7,7 +7,8 @@
 # written at close and at Alt+F4 pressed as a key (also beside two busy processes), a burst of
 # 10,000 lines shown and logged whole with no box, an adapter unplugged and plugged back (one
 # box, then its replies again), and "I/O error 32." for a second copy in the same folder.
-# With QVXCTL_EXE set, qvxctl.exe then talks to the same unit on COM5, stamping its line.
+# With QVXCTL_EXE set, qvxctl.exe then talks to the same unit on COM5, stamping its line. Where
+# ser2net is installed, the program and qvxctl.exe then reach the unit through it (RFC 2217).
 # Usage: win32_window_test.sh VIDIDEZA_EXE WINDOW_DRIVER_EXE QVX_UNIT_SIM WINEPREFIX [SHOT.png]
 # Exits 77 (skipped) where the namespaces cannot be made.
 set -euo pipefail
@@ -339,5 +340,69 @@ if [ -n "$qvxctl" ]; then
   [ "$(cat "$folder/cli.log")" = $'SND: A000A,SV\r\nRCV: A000A,SV,T21.5,OK\r' ] ||
     fail "qvxctl.exe logged: $(cat "$folder/cli.log")"
   grep -q 'received: A000A,SV' "$work/unit.log" || fail "the unit did not get qvxctl.exe's line"
+fi
+# The unit's line at a serial device server: ser2net serves it over RFC 2217 on this
+# namespace's loopback, opening it at 4800 7E1, so only what the program sets makes it 9600 8N2.
+# Send A answered; the server killed (one box) and started again (the port back by itself, a
+# reply in the log); qvxctl.exe on the same server, and on one that is not there.
+if command -v ser2net >/dev/null; then
+  "$wineserver" -k 2>/dev/null || true
+  "$wineserver" -w
+  line=$(readlink -f "$work/qvx-rs.tty")
+  printf 'connection: &unit\n  accepter: telnet(rfc2217),tcp,127.0.0.1,2000\n  connector: serialdev,%s,4800e71,local,nobreak\n' \
+    "$line" >"$work/ser2net.yaml"
+  start_ser2net() {
+    ser2net -n -c "$work/ser2net.yaml" -P "$work/ser2net.pid" >/dev/null 2>&1 &
+    ser2net_pid=$!
+    pids+=($ser2net_pid)
+    for _ in $(seq 50); do (exec 3<>/dev/tcp/127.0.0.1/2000) 2>/dev/null && return 0; sleep 0.1; done
+    fail "ser2net did not start"
+  }
+  start_ser2net
+  remote=$work/remote
+  start_in "$remote" "rfc2217://127.0.0.1:2000"
+  for _ in $(seq 300); do [ -n "$(xdotool search --onlyvisible --name "^${title}\$")" ] && break; sleep 0.1; done
+  "$wine" "$driver" click "$title" "Send A" || fail "no Send A on the served port"
+  for _ in $(seq 50); do grep -q 'RCV: A000A,ON,OK' "$remote/Test.log" 2>/dev/null && break; sleep 0.1; done
+  grep -q 'RCV: A000A,ON,OK' "$remote/Test.log" || fail "no answer through the serial server"
+  settings=$(stty -F "$line" -a | tr '\n' ' ')
+  for want in "speed 9600 baud" " cs8 " " -parenb " " cstopb "; do
+    [[ " $settings " == *"$want"* ]] || fail "the served line lacks '$want': $settings"
+  done
+  kill -KILL "$ser2net_pid"
+  wait "$ser2net_pid" 2>/dev/null || true
+  boxes=""
+  for _ in $(seq 50); do
+    boxes=$("$wine" "$driver" | tr -d '\r' | grep '^Vidideza |' || true)
+    [ -n "$boxes" ] && break
+    sleep 0.2
+  done
+  [ "$(grep -c . <<<"$boxes")" -eq 1 ] || fail "the server's end showed: ${boxes:-no box}"
+  echo "server gone: $boxes"
+  "$wine" "$driver" close Vidideza || fail "no box to close after the server's end"
+  stty -F "$line" 4800
+  start_ser2net
+  back=0
+  for _ in $(seq 40); do
+    stty -F "$line" -a | grep -q "speed 9600 baud" && { back=1; break; }
+    sleep 0.1
+  done
+  [ "$back" = 1 ] || fail "the port was not back within 4 s of the server's return"
+  "$wine" "$driver" click "$title" "Send A" || fail "no Send A after the server's return"
+  for _ in $(seq 50); do [ "$(grep -c 'RCV: A000A,ON,OK' "$remote/Test.log")" -ge 2 ] && break; sleep 0.1; done
+  [ "$(grep -c 'RCV: A000A,ON,OK' "$remote/Test.log")" -eq 2 ] || fail "no answer after the server's return"
+  boxes=$("$wine" "$driver" | tr -d '\r' | grep '^Vidideza |' || true)
+  [ -z "$boxes" ] || fail "the server's return showed: $boxes"
+  "$wine" "$driver" close "$title" || fail "no window to close after the served port"
+  for _ in $(seq 100); do kill -0 "$first" 2>/dev/null || break; sleep 0.1; done
+  if [ -n "$qvxctl" ]; then
+    out=$(cd "$remote" && timeout 60 "$wine" "$qvxctl" send --serial rfc2217://127.0.0.1:2000 \
+      --port-addr 0 --code A --wait 1 xxxxx,SV | tr -d '\r') || fail "qvxctl.exe on the server failed: $out"
+    [ "$out" = $'SND: A000A,SV\nRCV: A000A,SV,T21.5,OK' ] || fail "qvxctl.exe on the server printed: $out"
+    out=$(timeout 60 "$wine" "$qvxctl" send --serial socket://127.0.0.1:2009 A 2>&1 | tr -d '\r' || true)
+    [ "$out" = "Serial server 127.0.0.1, port 2009: Connection refused." ] ||
+      fail "qvxctl.exe on no server printed: $out"
+  fi
+  echo "served port: passed"
 fi
 echo "win32_window_test: passed"
