@@ -1,11 +1,15 @@
 // Serial line latency and burst: a line written on the far side of a pseudo-terminal until it
-// is in the subject's log file, for the tool, for a minimal reader (the floor) and for picocom.
-// Usage: serial_bench TOOL FLOOR_READER   (picocom from PATH when installed)
+// is in the subject's log file, for the tool, for the tool on the same line served by ser2net
+// on loopback (RFC 2217 and raw TCP), for a minimal reader (the floor) and for picocom.
+// Usage: serial_bench TOOL FLOOR_READER   (picocom and ser2net from PATH when installed)
+#include <arpa/inet.h>
 #include <fcntl.h>
+#include <netinet/in.h>
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
 #include <sys/inotify.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -32,6 +36,7 @@ struct Subject {
   std::string logName;
   bool needsTerminal = false;  // picocom wants a terminal on its standard input
   bool ini = false;            // the tool finds its port in VIDideza.ini
+  std::string served;          // "rfc2217" or "socket": the line reached through ser2net
 };
 
 struct Figures {
@@ -102,6 +107,53 @@ class LogWatch {
   std::string pending_;
 };
 
+// A TCP port of loopback that nothing listens on now.
+int FreeLoopbackPort() {
+  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t size = sizeof address;
+  bind(fd, reinterpret_cast<sockaddr*>(&address), size);
+  getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
+  close(fd);
+  return ntohs(address.sin_port);
+}
+
+bool Listening(int port) {
+  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  address.sin_port = htons(static_cast<std::uint16_t>(port));
+  const bool up = connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+  close(fd);
+  return up;
+}
+
+// ser2net serving the line on loopback, in the form asked for; its pid, or -1.
+pid_t StartSer2net(const fs::path& dir, const std::string& device, const std::string& form,
+                   int port) {
+  const std::string accepter = form == "rfc2217" ? "telnet(rfc2217),tcp" : "tcp";
+  std::ofstream(dir / "ser2net.yaml")
+      << "connection: &unit\n  accepter: " << accepter << ",127.0.0.1," << port
+      << "\n  connector: serialdev," << device << ",9600n82,local,nobreak\n";
+  const pid_t pid = fork();
+  if (pid == 0) {
+    const int null = open("/dev/null", O_RDWR);
+    dup2(null, 1);
+    dup2(null, 2);
+    const std::string config = (dir / "ser2net.yaml").string();
+    execlp("ser2net", "ser2net", "-n", "-c", config.c_str(), "-P",
+           (dir / "ser2net.pid").c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  for (int i = 0; i < 100 && !Listening(port); ++i) {
+    usleep(50000);
+  }
+  return pid;
+}
+
 void WriteAll(int fd, const std::string& bytes) {
   std::size_t done = 0;
   while (done < bytes.size()) {
@@ -123,8 +175,15 @@ Figures Measure(const Subject& subject) {
   char pattern[] = "/tmp/vidideza-bench-XXXXXX";
   const fs::path dir = mkdtemp(pattern);
   const fs::path log = dir / subject.logName;
+  pid_t server = -1;
+  std::string port = device;
+  if (!subject.served.empty()) {
+    const int tcpPort = FreeLoopbackPort();
+    server = StartSer2net(dir, device, subject.served, tcpPort);
+    port = subject.served + "://127.0.0.1:" + std::to_string(tcpPort);
+  }
   if (subject.ini) {
-    std::ofstream(dir / "VIDideza.ini") << "[Serial]\r\nCOMPort=" << device << "\r\n";
+    std::ofstream(dir / "VIDideza.ini") << "[Serial]\r\nCOMPort=" << port << "\r\n";
   }
   int termMaster = -1, termSlave = -1;
   if (subject.needsTerminal)
@@ -232,6 +291,10 @@ Figures Measure(const Subject& subject) {
   }
   kill(pid, SIGTERM);
   waitpid(pid, nullptr, 0);
+  if (server > 0) {
+    kill(server, SIGTERM);
+    waitpid(server, nullptr, 0);
+  }
   draining = false;
   drain.join();
   close(master);
@@ -251,15 +314,23 @@ int main(int argc, char* argv[]) {
   const std::string tool = fs::absolute(argv[1]).string();
   const std::string floor = fs::absolute(argv[2]).string();
   std::vector<Subject> subjects = {
-      {"VIDideza (this tool)", {tool}, "Test.log", false, true},
-      {"floor: minimal C reader", {floor, "{device}", "{log}"}, "floor.log"},
+      {"VIDideza (this tool)", {tool}, "Test.log", false, true, ""},
+      {"floor: minimal C reader", {floor, "{device}", "{log}"}, "floor.log", false, false, ""},
   };
+  if (system("command -v ser2net >/dev/null 2>&1") == 0) {
+    subjects.push_back({"VIDideza through ser2net, rfc2217://127.0.0.1", {tool}, "Test.log",
+                        false, true, "rfc2217"});
+    subjects.push_back({"VIDideza through ser2net, socket://127.0.0.1", {tool}, "Test.log", false,
+                        true, "socket"});
+  }
   if (system("command -v picocom >/dev/null 2>&1") == 0) {
     subjects.push_back({"picocom --logfile",
                         {"picocom", "-q", "-b", "9600", "-d", "8", "-y", "n", "-p", "2", "-f", "n",
                          "--noreset", "--logfile", "{log}", "{device}"},
                         "picocom.log",
-                        true});
+                        true,
+                        false,
+                        ""});
   }
   std::printf("| subject | latency min | median | p99 | 10,000-line burst | lost |\n");
   std::printf("|---|---|---|---|---|---|\n");
