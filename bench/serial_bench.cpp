@@ -37,6 +37,7 @@ struct Subject {
   bool needsTerminal = false;  // picocom wants a terminal on its standard input
   bool ini = false;            // the tool finds its port in VIDideza.ini
   std::string served;          // "rfc2217" or "socket": the line reached through ser2net
+  bool charDelay = true;       // ser2net's wait of two characters' time before it sends on
 };
 
 struct Figures {
@@ -133,11 +134,12 @@ bool Listening(int port) {
 
 // ser2net serving the line on loopback, in the form asked for; its pid, or -1.
 pid_t StartSer2net(const fs::path& dir, const std::string& device, const std::string& form,
-                   int port) {
+                   int port, bool charDelay) {
   const std::string accepter = form == "rfc2217" ? "telnet(rfc2217),tcp" : "tcp";
   std::ofstream(dir / "ser2net.yaml")
       << "connection: &unit\n  accepter: " << accepter << ",127.0.0.1," << port
-      << "\n  connector: serialdev," << device << ",9600n82,local,nobreak\n";
+      << "\n  connector: serialdev," << device << ",9600n82,local,nobreak\n"
+      << "  options:\n    chardelay: " << (charDelay ? "true" : "false") << "\n";
   const pid_t pid = fork();
   if (pid == 0) {
     const int null = open("/dev/null", O_RDWR);
@@ -179,7 +181,7 @@ Figures Measure(const Subject& subject) {
   std::string port = device;
   if (!subject.served.empty()) {
     const int tcpPort = FreeLoopbackPort();
-    server = StartSer2net(dir, device, subject.served, tcpPort);
+    server = StartSer2net(dir, device, subject.served, tcpPort, subject.charDelay);
     port = subject.served + "://127.0.0.1:" + std::to_string(tcpPort);
   }
   if (subject.ini) {
@@ -314,14 +316,17 @@ int main(int argc, char* argv[]) {
   const std::string tool = fs::absolute(argv[1]).string();
   const std::string floor = fs::absolute(argv[2]).string();
   std::vector<Subject> subjects = {
-      {"VIDideza (this tool)", {tool}, "Test.log", false, true, ""},
-      {"floor: minimal C reader", {floor, "{device}", "{log}"}, "floor.log", false, false, ""},
+      {"VIDideza (this tool)", {tool}, "Test.log", false, true, "", true},
+      {"floor: minimal C reader", {floor, "{device}", "{log}"}, "floor.log", false, false, "", true},
   };
   if (system("command -v ser2net >/dev/null 2>&1") == 0) {
-    subjects.push_back({"VIDideza through ser2net, rfc2217://127.0.0.1", {tool}, "Test.log",
-                        false, true, "rfc2217"});
-    subjects.push_back({"VIDideza through ser2net, socket://127.0.0.1", {tool}, "Test.log", false,
-                        true, "socket"});
+    for (const bool charDelay : {true, false}) {
+      for (const std::string form : {"rfc2217", "socket"}) {
+        subjects.push_back({"VIDideza through ser2net, " + form + "://127.0.0.1" +
+                                (charDelay ? "" : ", chardelay: false"),
+                            {tool}, "Test.log", false, true, form, charDelay});
+      }
+    }
   }
   if (system("command -v picocom >/dev/null 2>&1") == 0) {
     subjects.push_back({"picocom --logfile",
@@ -330,7 +335,8 @@ int main(int argc, char* argv[]) {
                         "picocom.log",
                         true,
                         false,
-                        ""});
+                        "",
+                        true});
   }
   std::printf("| subject | latency min | median | p99 | 10,000-line burst | lost |\n");
   std::printf("|---|---|---|---|---|---|\n");
