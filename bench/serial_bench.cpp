@@ -146,8 +146,8 @@ pid_t StartSer2net(const fs::path& dir, const std::string& device, const std::st
     dup2(null, 1);
     dup2(null, 2);
     const std::string config = (dir / "ser2net.yaml").string();
-    execlp("ser2net", "ser2net", "-n", "-c", config.c_str(), "-P",
-           (dir / "ser2net.pid").c_str(), static_cast<char*>(nullptr));
+    execlp("ser2net", "ser2net", "-n", "-c", config.c_str(), "-P", (dir / "ser2net.pid").c_str(),
+           static_cast<char*>(nullptr));
     _exit(127);
   }
   for (int i = 0; i < 100 && !Listening(port); ++i) {
@@ -317,14 +317,25 @@ int main(int argc, char* argv[]) {
   const std::string floor = fs::absolute(argv[2]).string();
   std::vector<Subject> subjects = {
       {"VIDideza (this tool)", {tool}, "Test.log", false, true, "", true},
-      {"floor: minimal C reader", {floor, "{device}", "{log}"}, "floor.log", false, false, "", true},
+      {"floor: minimal C reader",
+       {floor, "{device}", "{log}"},
+       "floor.log",
+       false,
+       false,
+       "",
+       true},
   };
   if (system("command -v ser2net >/dev/null 2>&1") == 0) {
     for (const bool charDelay : {true, false}) {
       for (const std::string form : {"rfc2217", "socket"}) {
         subjects.push_back({"VIDideza through ser2net, " + form + "://127.0.0.1" +
                                 (charDelay ? "" : ", chardelay: false"),
-                            {tool}, "Test.log", false, true, form, charDelay});
+                            {tool},
+                            "Test.log",
+                            false,
+                            true,
+                            form,
+                            charDelay});
       }
     }
   }

@@ -9,10 +9,10 @@
 #include <string_view>
 #include <vector>
 
+#include "base/host_lookup.h"
 #include "base/link_thread.h"
 #include "base/ui_dispatcher.h"
 #include "base/ui_thread_check.h"
-#include "base/host_lookup.h"
 #include "net/udp_socket.h"
 
 namespace vidideza {
