@@ -863,7 +863,7 @@ class MainWindowTest : public QObject, protected WindowFixture {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     program.setProcessEnvironment(env);
-    program.start(QStringLiteral(VIDIDEZA_PROGRAM), {});
+    program.start(PathFromEnvironment("VIDIDEZA_TEST_PROGRAM"), {});
     QVERIFY(program.waitForStarted());
   }
   // Started when it has taken the serial line to 9600 baud, two stop bits.

@@ -24,8 +24,10 @@ class ProgramIconTest : public QObject {
     QVERIFY(icon.availableSizes().contains(QSize(size, size)));
     const QImage shown =
         icon.pixmap(QSize(size, size)).toImage().convertToFormat(QImage::Format_ARGB32);
-    const QImage file = QImage(QStringLiteral(VIDIDEZA_ICON_DIR "/vidideza-%1.png").arg(size))
-                            .convertToFormat(QImage::Format_ARGB32);
+    const QImage file =
+        QImage((QString::fromLocal8Bit(qgetenv("VIDIDEZA_TEST_ICON_DIR")) + "/vidideza-%1.png")
+                   .arg(size))
+            .convertToFormat(QImage::Format_ARGB32);
     QVERIFY(!file.isNull());
     QCOMPARE(shown.size(), QSize(size, size));
     QVERIFY(shown == file);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QString>
 #include <QStringList>
 #include <QWidget>
 #include <QtGlobal>
@@ -16,6 +18,16 @@ Widget* Find(QWidget* form, const char* name) {
     qFatal("no control %s", name);
   }
   return widget;
+}
+
+// A path that the test's registration hands over in the environment rather than compiling it
+// in, so that the test's object is the same in every checkout and the compiler cache serves it.
+inline QString PathFromEnvironment(const char* variable) {
+  const QByteArray value = qgetenv(variable);
+  if (value.isEmpty()) {
+    qFatal("%s is not set: run the test through ctest", variable);
+  }
+  return QString::fromLocal8Bit(value);
 }
 
 // The lines of the response window.

@@ -323,7 +323,7 @@ class ConsoleWindowTest : public QObject, protected WindowFixture {
   void simulatedUnitAnswersEveryLine() {
     QProcess unit;
     unit.setWorkingDirectory(QString::fromStdString(dir->path().string()));
-    unit.start(QStringLiteral(QVX_UNIT_SIM), {"--log", "unit.log"});
+    unit.start(PathFromEnvironment("VIDIDEZA_TEST_UNIT_SIM"), {"--log", "unit.log"});
     QVERIFY(unit.waitForStarted());
     QVERIFY(unit.waitForReadyRead(5000));
     const std::string link = (dir->path() / "qvx-rs.tty").string();

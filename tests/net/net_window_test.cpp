@@ -143,7 +143,7 @@ class NetWindowTest : public QObject, protected WindowFixture {
     Find<QTabWidget>(form.get(), "PageControl1")->setCurrentIndex(0);  // frees the server port
     std::filesystem::resize_file(unitDir / "report", 0);
     const int status = QProcess::execute(
-        QStringLiteral(QVXCTL),
+        PathFromEnvironment("VIDIDEZA_TEST_QVXCTL"),
         {"net-setup", "--mac", "00-20-4A-E0-2C-BE", "--ip", kUnitIp, "--mask", "255.255.255.0",
          "--gateway", "198.51.100.254", "--server-ip", kComputerIp, "--server-port", "10100"});
     QCOMPARE(status, 0);

@@ -103,7 +103,7 @@ class RemotePortWindowTest : public QObject, protected WindowFixture {
   void init() {
     BeginTest();
     unit.setWorkingDirectory(QString::fromStdString(dir->path().string()));
-    unit.start(QStringLiteral(QVX_UNIT_SIM), {"--log", "unit.log"});
+    unit.start(PathFromEnvironment("VIDIDEZA_TEST_UNIT_SIM"), {"--log", "unit.log"});
     QVERIFY(unit.waitForStarted());
     QVERIFY(unit.waitForReadyRead(5000));
     device = std::filesystem::canonical(dir->path() / "qvx-rs.tty").string();
@@ -199,9 +199,9 @@ class RemotePortWindowTest : public QObject, protected WindowFixture {
   // A server that refuses a setting: one box naming it, and the port is not used.
   void aRefusedSettingIsNamedAndThePortNotUsed() {
     QProcess server;
-    server.start(QStringLiteral("python3"),
-                 {QStringLiteral(RFC2217_TEST_SERVER), "--device", QString::fromStdString(device),
-                  "--listen", "127.0.0.1:2002", "--refuse-baud", "4800"});
+    server.start(QStringLiteral("python3"), {PathFromEnvironment("VIDIDEZA_TEST_RFC2217_SERVER"),
+                                             "--device", QString::fromStdString(device), "--listen",
+                                             "127.0.0.1:2002", "--refuse-baud", "4800"});
     QVERIFY(server.waitForStarted());
     QTRY_VERIFY(Answers(2002));
     WriteSettings("rfc2217://127.0.0.1:2002");
