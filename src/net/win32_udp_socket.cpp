@@ -7,6 +7,7 @@
 
 #include "base/win32_error_text.h"
 #include "base/win32_handle.h"
+#include "base/win32_socket.h"
 #include "net/socket_errors.h"
 #include "net/udp_socket.h"
 
@@ -63,24 +64,6 @@ std::string DottedOf(const in_addr& address) {
   ::inet_ntop(AF_INET, &address, text, sizeof text);
   return text;
 }
-
-// Owns one socket.
-class UniqueSocket {
- public:
-  explicit UniqueSocket(SOCKET socket) : socket_(socket) {}
-  UniqueSocket(const UniqueSocket&) = delete;
-  UniqueSocket& operator=(const UniqueSocket&) = delete;
-  ~UniqueSocket() {
-    if (valid()) {
-      ::closesocket(socket_);
-    }
-  }
-  SOCKET get() const { return socket_; }
-  bool valid() const { return socket_ != INVALID_SOCKET; }
-
- private:
-  SOCKET socket_;
-};
 
 SOCKET NewSocket() {
   StartWinsock();

@@ -9,6 +9,7 @@
 #include "base/host_lookup.h"
 #include "base/win32_error_text.h"
 #include "base/win32_handle.h"
+#include "base/win32_socket.h"
 #include "serial/com_error.h"
 #include "serial/tcp_link.h"
 
@@ -65,22 +66,6 @@ std::string NumericAddressOf(const std::string& name) {
   }
   return text;
 }
-
-class UniqueSocket {
- public:
-  explicit UniqueSocket(SOCKET socket) : socket_(socket) {}
-  UniqueSocket(const UniqueSocket&) = delete;
-  UniqueSocket& operator=(const UniqueSocket&) = delete;
-  ~UniqueSocket() {
-    if (socket_ != INVALID_SOCKET) {
-      ::closesocket(socket_);
-    }
-  }
-  SOCKET get() const { return socket_; }
-
- private:
-  SOCKET socket_;
-};
 
 // Keep-alive probes after 10 s of silence, one a second; Windows gives up after ten of them.
 void KeepAlive(SOCKET socket) {
