@@ -22,8 +22,11 @@ TEST(EventLoopTest, TimersRunAtTheirPeriodAndRestartOnlyWhenStopped) {
   loop.StartTimer(fast);
   loop.StartTimer(slow);
   EXPECT_TRUE(loop.RunUntil([&] { return ticks.size() == 6; }, EventLoop::Clock::now() + 2s));
-  // 20, 40 | 50 (slow stops itself) | 60, 80, 100.
-  EXPECT_EQ(std::string(ticks.begin(), ticks.end()), "ffsfff");
+  // 20, 40 | 50 (slow stops itself) | 60, 80, 100: "ffsfff". A loop held up past 50 ms (a
+  // loaded machine) runs the late fast tick first and makes up no missed one, so the second
+  // fast tick may come after the slow one; the slow timer still ticks once, the fast goes on.
+  const std::string order(ticks.begin(), ticks.end());
+  EXPECT_TRUE(order == "ffsfff" || order == "fsffff") << order;
 
   ticks.clear();
   loop.StartTimer(fast);  // running: its period goes on
