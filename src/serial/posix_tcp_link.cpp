@@ -124,10 +124,8 @@ class PosixTcpLink final : public TcpLink {
         }
       } else if (n == -1 && errno == EINTR) {
         continue;
-      } else if (n == -1 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-        return got;
-      } else if (!got.empty()) {
-        return got;  // the end is met again, and raised, on the next call
+      } else if ((n == -1 && (errno == EAGAIN || errno == EWOULDBLOCK)) || !got.empty()) {
+        return got;  // an end after bytes is met again, and raised, on the next call
       } else if (n == 0) {
         RaiseOsError(ECONNRESET);  // the server closed the connection
       } else {
