@@ -94,6 +94,18 @@ expect "raw status" 0 $?
 expect "raw lines" "SND: A120A,OF
 RCV: A120A,OF,OK" "$out"
 
+# The setup command through the server: the unit takes address 20 (14 hex), answers as such,
+# and is set back to 18.
+out=$("$qvxctl" setup-unit --serial rfc2217://127.0.0.1:2000 --address 20 --last-port 3 --yes \
+  --wait 0.5 2>err)
+expect "setup status" 0 $?
+expect "setup output" "SND: PSCU=143
+RCV: A140A,PSCU,OK" "$out"
+out=$("$qvxctl" setup-unit --serial rfc2217://127.0.0.1:2000 --address 18 --last-port 7 --yes \
+  --wait 0.5 2>err)
+expect "setup back" "SND: PSCU=127
+RCV: A120A,PSCU,OK" "$out"
+
 # Faults, each with the system's or the server's words, and nothing sent.
 startServer() {  # startServer PORT OPTIONS...
   local port=$1
@@ -133,9 +145,8 @@ expect "unit log after the faults" "" "$(cat unit.log)"
 send rfc2217://127.0.0.1:2000 5 A000A,ON >out 2>err &
 toolPid=$!
 sleep 0.5
-kill -KILL "$ser2netPid"
 start=$(date +%s)
-wait "$ser2netPid" 2>/dev/null
+{ kill -KILL "$ser2netPid"; wait "$ser2netPid"; } 2>/dev/null
 wait $toolPid
 expect "server gone status" 3 $?
 [ $(( $(date +%s) - start )) -le 2 ] || fail "the tool kept waiting for a server that is gone"
