@@ -28,6 +28,10 @@ constexpr DWORD kLongestEmptyWaitRestMs = 40;
 constexpr DWORD kMissedEventCheckMs = 20;
 constexpr DWORD kWaitEndLimitMs = 200;
 constexpr std::size_t kLostWaitsKept = 16;
+// Refusals of a new device wait ("Invalid parameter.") taken for a wait the device has not yet
+// let go of, though it reported it ended (Wine, under load), before one is reported: each one
+// costs a look at the queue, kMissedEventCheckMs, so about half a second in all.
+constexpr int kRefusedWaitsTaken = 25;
 
 [[noreturn]] void RaiseOsError(DWORD error) {
   ::SetLastError(0);
@@ -232,19 +236,24 @@ class Win32SerialDevice final : public SerialDevice {
       wait_->Begin();
       if (::WaitCommEvent(device_.get(), &wait_->events, &wait_->record)) {
         wait_->pending = false;
+        refusedWaits_ = 0;
         return Outcome(wait_->events);
       }
       const DWORD error = ::GetLastError();
       if (error != ERROR_IO_PENDING) {
         wait_->pending = false;
         // A wait set aside that the device still holds makes it refuse another one ("Invalid
-        // parameter."): the queue is looked at instead until that wait ends.
-        if (error == ERROR_INVALID_PARAMETER && LostWaitPending()) {
+        // parameter."), and so, for a moment, does one it reported ended: the queue is looked
+        // at instead until that wait is let go.
+        if (error == ERROR_INVALID_PARAMETER &&
+            (LostWaitPending() || ++refusedWaits_ <= kRefusedWaitsTaken)) {
           return LookAtTheQueue();
         }
+        refusedWaits_ = 0;
         Check(FALSE);
         return DeviceEvent::kWoken;  // a failure without an error number
       }
+      refusedWaits_ = 0;
     }
     return AwaitDeviceWait();
   }
@@ -361,6 +370,7 @@ class Win32SerialDevice final : public SerialDevice {
   UniqueHandle device_;
   DWORD mask_ = 0;
   DWORD emptyWaitRestMs_ = 0;
+  int refusedWaits_ = 0;  // device waits refused in a row, with no wait set aside
   std::string writeBytes_;
 };
 
