@@ -240,20 +240,22 @@ class Win32SerialDevice final : public SerialDevice {
         return Outcome(wait_->events);
       }
       const DWORD error = ::GetLastError();
-      if (error != ERROR_IO_PENDING) {
+      // A wait set aside that the device still holds makes it refuse another one ("Invalid
+      // parameter."), and so, for a moment, does one it reported ended: the queue is looked at
+      // instead until that wait is let go.
+      if (error == ERROR_INVALID_PARAMETER &&
+          (LostWaitPending() || ++refusedWaits_ <= kRefusedWaitsTaken)) {
         wait_->pending = false;
-        // A wait set aside that the device still holds makes it refuse another one ("Invalid
-        // parameter."), and so, for a moment, does one it reported ended: the queue is looked
-        // at instead until that wait is let go.
-        if (error == ERROR_INVALID_PARAMETER &&
-            (LostWaitPending() || ++refusedWaits_ <= kRefusedWaitsTaken)) {
-          return LookAtTheQueue();
-        }
-        refusedWaits_ = 0;
-        Check(FALSE);
-        return DeviceEvent::kWoken;  // a failure without an error number
+        return LookAtTheQueue();
       }
       refusedWaits_ = 0;
+      if (error != ERROR_IO_PENDING) {
+        wait_->pending = false;
+        if (error != 0) {
+          RaiseOsError(error);  // the error of the wait, not of the look at the lost waits
+        }
+        return DeviceEvent::kWoken;  // a failure without an error number
+      }
     }
     return AwaitDeviceWait();
   }
