@@ -7,10 +7,10 @@
 #include <algorithm>
 #include <charconv>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <system_error>
+
+#include "serial/posix_kernel_file.h"
 
 namespace vidideza {
 
@@ -45,9 +45,9 @@ std::optional<unsigned> MasterIndexOf(const std::filesystem::path& process,
   if (target != "/dev/ptmx" && !target.ends_with("/pts/ptmx")) {
     return std::nullopt;
   }
-  std::ifstream info(process / "fdinfo" / link.filename());
-  const std::string text((std::istreambuf_iterator<char>(info)), std::istreambuf_iterator<char>());
-  return PtyIndexInFdInfo(text);
+  // A descriptor closed while it is looked at has no master side to tell.
+  const std::optional<std::string> text = ReadKernelFile(process / "fdinfo" / link.filename());
+  return text ? PtyIndexInFdInfo(*text) : std::nullopt;
 }
 
 // A process holds the device as a second user of the line, or as the provider of a

@@ -2,7 +2,9 @@
 
 #include <sys/stat.h>
 
-#include <fstream>
+#include <algorithm>
+
+#include "serial/posix_kernel_file.h"
 
 namespace vidideza {
 
@@ -12,9 +14,8 @@ namespace {
 
 // A sysfs attribute's text without its line end; empty when it cannot be read.
 std::string Attribute(const fs::path& file) {
-  std::ifstream in(file);
-  std::string text;
-  std::getline(in, text);
+  std::string text = ReadKernelFile(file).value_or(std::string());
+  text.erase(std::min(text.find('\n'), text.size()));
   while (!text.empty() && (text.back() == ' ' || text.back() == '\r')) {
     text.pop_back();
   }
