@@ -45,7 +45,10 @@ TForm1::TForm1(TFormView& view)
 }
 
 TForm1::~TForm1() {
-  // The link threads may still hand events to this form: end them first.
+  // The link threads may still hand events to this form: end them first. A hand-over the port
+  // serves while it closes would find ComPort1_ already cleared: the form's handler goes first
+  // (input that comes as the port closes is discarded anyway).
+  ComPort1_->SetOnRxChar({});
   ComPort1_.reset();
   NetEndpoint_.reset();
 }

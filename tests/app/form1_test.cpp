@@ -271,6 +271,16 @@ TEST_F(Form1Test, UnderABurstEachLineIsShownBeforeItIsLogged) {
   EXPECT_EQ(view.memo.back(), "RCV: A000A,ST,T1999");
 }
 
+// The form goes while a reply waits to be handed over: the hand-over, served as the port
+// closes, must not reach the form through its port, which is being let go.
+TEST_F(Form1Test, TheFormGoesWhileAReplyWaitsToBeHandedOver) {
+  Start();
+  pty.Send("A000A,ON,OK\n");
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));  // the link thread waits now
+  form.reset();
+  EXPECT_TRUE(view.memo.empty());
+}
+
 TEST_F(Form1Test, PageShowActionsSwitchTheLink) {
   StartOnNetPage();
   EXPECT_FALSE(form->ComPort1().Active());
