@@ -288,23 +288,17 @@ echo "unplugged: $boxes"
 "$wine" "$driver" close Vidideza || fail "no box to close after the unplug"
 plug_in "$work/usb-unit-2.log"
 # The program looks for the device four times a second; on a loaded machine the reopen can take
-# longer than that, so the test waits until the new line is held open rather than for a time:
-# held, and still held half a second later, for an attempt that finds the device not ready yet
-# opens it and closes it again at once.
+# longer than that, so the test waits until the new line is held open rather than for a time.
 held_open() {  # held_open DEVICE: some process has DEVICE open
-  # (find's status is left out: processes that end while it looks make it fail.)
-  [ -n "$(find /proc/[0-9]*/fd -maxdepth 1 -lname "$1" -print -quit 2>/dev/null || true)" ]
+  local fd
+  for fd in /proc/[0-9]*/fd/*; do
+    [ "$(readlink "$fd" 2>/dev/null)" = "$1" ] && return 0
+  done
+  return 1
 }
 new_line=$(readlink "$work/usb.tty")
-reopened=0
-for _ in $(seq 300); do
-  if held_open "$new_line"; then
-    sleep 0.5
-    held_open "$new_line" && { reopened=1; break; }
-  fi
-  sleep 0.1
-done
-[ "$reopened" = 1 ] || fail "the program did not reopen COM9 within 30 s of the replug"
+for _ in $(seq 300); do held_open "$new_line" && break; sleep 0.1; done
+held_open "$new_line" || fail "the program did not reopen COM9 within 30 s of the replug"
 boxes=$("$wine" "$driver" | tr -d '\r' | grep '^Vidideza |' || true)
 [ -z "$boxes" ] || fail "the replug showed: $boxes"
 "$wine" "$driver" click "$title" "Send A" || fail "no Send A after the replug"
