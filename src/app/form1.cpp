@@ -45,10 +45,7 @@ TForm1::TForm1(TFormView& view)
 }
 
 TForm1::~TForm1() {
-  // The link threads may still hand events to this form: end them first. A hand-over the port
-  // serves while it closes would find ComPort1_ already cleared: the form's handler goes first
-  // (input that comes as the port closes is discarded anyway).
-  ComPort1_->SetOnRxChar({});
+  // The link threads may still hand events to this form: end them first.
   ComPort1_.reset();
   NetEndpoint_.reset();
 }

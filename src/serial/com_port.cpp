@@ -55,6 +55,10 @@ void TTimeouts::Set(const TimeoutSettings& values) {
 TCustomComPort::TCustomComPort(UiDispatcher& ui) : ui_(ui) {}
 
 TCustomComPort::~TCustomComPort() {
+  // A hand-over served while the port closes must not reach an owner that is being destroyed
+  // around it (its members, or its pointer to this port, may be gone already): a port that ends
+  // hands nothing over. Close() still serves them.
+  onRxChar_ = nullptr;
   try {
     CloseSequence();
   } catch (const EComError&) {
