@@ -289,10 +289,13 @@ echo "unplugged: $boxes"
 plug_in "$work/usb-unit-2.log"
 # The program looks for the device four times a second; on a loaded machine the reopen can take
 # longer than that, so the test waits until the new line is held open rather than for a time.
-held_open() {  # held_open DEVICE: some process has DEVICE open
-  local fd
-  for fd in /proc/[0-9]*/fd/*; do
-    [ "$(readlink "$fd" 2>/dev/null)" = "$1" ] && return 0
+# Only processes of this mount namespace count: another test's private /dev numbers its
+# pseudo-terminals from 0 as well, and a descriptor there reads as the same name.
+held_open() {  # held_open DEVICE: a process of this mount namespace has DEVICE open
+  local process
+  for process in /proc/[0-9]*; do
+    [ "$process/ns/mnt" -ef /proc/$$/ns/mnt ] || continue
+    [ -n "$(find "$process/fd" -lname "$1" 2>/dev/null | head -n 1)" ] && return 0
   done
   return 1
 }
