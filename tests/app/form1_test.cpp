@@ -7,16 +7,15 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "app/recording_view.h"
 #include "console/setup_commands.h"
+#include "net/test_network_adapters.h"
 #include "net/udp_peer.h"
 #include "serial/pseudo_terminal.h"
 #include "test_temp_dir.h"
@@ -262,12 +261,7 @@ TEST_F(Form1Test, UnderABurstEachLineIsShownBeforeItIsLogged) {
   std::size_t logged = 0;
   std::size_t outOfOrder = 0;
   view.onResponseLine = [&](const std::string&) {
-    log.clear();
-    std::ostringstream added;
-    if (log.peek() != std::ifstream::traits_type::eof()) {
-      added << log.rdbuf();
-    }
-    const std::string text = std::move(added).str();
+    const std::string text = RestOf(log);
     logged += static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
     outOfOrder += logged == view.memo.size() ? 0 : 1;
   };
@@ -452,11 +446,12 @@ class CardChoiceInTestNetwork : public Form1Test {
  protected:
   void SetUp() override {
     Form1Test::SetUp();
-    const char* names = std::getenv("VIDIDEZA_TEST_ADAPTERS");
-    if (names == nullptr) {
-      GTEST_SKIP() << "needs the adapter test network: run through scripts/with-adapter-network";
+    const std::optional<TestNetworkAdapters> adapters = AdaptersOfTestNetwork();
+    if (!adapters) {
+      GTEST_SKIP() << kNeedsTestNetwork;
     }
-    std::istringstream(names) >> first >> second;
+    first = adapters->first;
+    second = adapters->second;
   }
   std::string first;
   std::string second;

@@ -12,11 +12,12 @@
 #include <QtTest>
 #include <cstdlib>
 #include <memory>
-#include <sstream>
+#include <optional>
 
 #include "app/qt/qt_form1.h"
 #include "app/recording_dialogs.h"
 #include "app/window_fixture.h"
+#include "net/test_network_adapters.h"
 #include "serial/pseudo_terminal.h"
 #include "test_temp_dir.h"
 
@@ -54,11 +55,12 @@ class AdapterWindowTest : public QObject, protected WindowFixture {
 
  private slots:
   void initTestCase() {
-    const char* names = std::getenv("VIDIDEZA_TEST_ADAPTERS");
-    if (names == nullptr) {
-      QSKIP("needs the adapter test network: run through scripts/with-adapter-network");
+    const std::optional<TestNetworkAdapters> adapters = AdaptersOfTestNetwork();
+    if (!adapters) {
+      QSKIP(kNeedsTestNetwork);
     }
-    std::istringstream(names) >> first >> second;
+    first = adapters->first;
+    second = adapters->second;
   }
   void init() { BeginTest(); }
   void cleanup() { EndTest(); }

@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <sstream>
+#include <optional>
+#include <string>
+
+#include "net/test_network_adapters.h"
 
 namespace vidideza {
 namespace {
@@ -49,11 +51,12 @@ TEST(EOSError, NamesCodeAndText) {
 class AdapterListInTestNetwork : public ::testing::Test {
  protected:
   void SetUp() override {
-    const char* names = std::getenv("VIDIDEZA_TEST_ADAPTERS");
-    if (names == nullptr) {
-      GTEST_SKIP() << "needs the adapter test network: run through scripts/with-adapter-network";
+    const std::optional<TestNetworkAdapters> adapters = AdaptersOfTestNetwork();
+    if (!adapters) {
+      GTEST_SKIP() << kNeedsTestNetwork;
     }
-    std::istringstream(names) >> first >> second;
+    first = adapters->first;
+    second = adapters->second;
   }
   std::string first;
   std::string second;

@@ -2,12 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
-#include <sstream>
 
 #include "base/win32_error_text.h"
 #include "net/ip_info.h"
+#include "net/test_network_adapters.h"
 
 namespace vidideza {
 namespace {
@@ -89,8 +88,7 @@ TEST(SystemErrorText, TheSystemsTextWithoutLineEndOrFinalPeriod) {
 
 // Run inside the namespace of scripts/with-adapter-network.
 TEST(AdapterListInTestNetwork, TheIpHelperReportsTheNamespacesAdapters) {
-  const char* names = std::getenv("VIDIDEZA_TEST_ADAPTERS");
-  if (names == nullptr) {
+  if (!AdaptersOfTestNetwork()) {
     GTEST_SKIP() << "needs the adapter test network: run through scripts/test-windows as root";
   }
   const TIPInfo info;
